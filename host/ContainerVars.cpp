@@ -1,0 +1,195 @@
+#include "host/ContainerVars.hpp"
+
+#include <cstring>
+
+#include "host/VariableConversion.hpp"
+
+namespace {
+
+// A new variable of `type` holding `source` converted, or null when there is no conversion.
+// An anytype (or an unknown element type) takes a copy of the value as it is.
+Variable* convertedCopy(const Variable& source, VariableType type) {
+  if (type == ANYTYPE_VAR) {
+    if (const auto* any = dynamic_cast<const AnyTypeVar*>(&source))
+      return any->clone();
+    return new AnyTypeVar(source.clone());
+  }
+  if (source.isA() == type)
+    return source.clone();
+  Variable* target = Variable::allocate(type);
+  if (target == nullptr)
+    return source.clone();
+  if (!target->assign(source)) {
+    delete target;
+    return nullptr;
+  }
+  return target;
+}
+
+std::string joinTexts(const std::vector<std::string>& texts) {
+  std::string joined;
+  for (const std::string& text : texts) {
+    if (!joined.empty())
+      joined += " | ";
+    joined += text;
+  }
+  return joined;
+}
+
+}  // namespace
+
+// --- DynVar ---------------------------------------------------------------------------------
+
+DynVar::DynVar(const DynVar& other) : Variable(other), elementType_(other.elementType_) {
+  items_.reserve(other.items_.size());
+  for (const auto& item : other.items_)
+    items_.emplace_back(item ? item->clone() : nullptr);
+}
+
+DynVar::~DynVar() = default;
+VariableType DynVar::isA() const {
+  return Variable::dynTypeOf(elementType_);
+}
+Variable* DynVar::clone() const {
+  return new DynVar(*this);
+}
+
+bool DynVar::assign(const Variable& sourceVar) {
+  const Variable& source = host_detail::unwrapAnyType(sourceVar);
+  if (&source == this)
+    return true;
+  std::vector<std::unique_ptr<Variable>> items;
+  auto take = [&](const Variable* element) {
+    if (element == nullptr) {
+      items.emplace_back();
+      return true;
+    }
+    Variable* copy =
+        elementType_ == NO_VAR ? element->clone() : convertedCopy(*element, elementType_);
+    if (copy == nullptr)
+      return false;
+    items.emplace_back(copy);
+    return true;
+  };
+  if (const auto* dyn = dynamic_cast<const DynVar*>(&source)) {
+    items.reserve(dyn->getNumberOfItems());
+    for (unsigned i = 0; i < dyn->getNumberOfItems(); ++i) {
+      if (!take(dyn->getAt(i)))
+        return false;
+    }
+  } else if (!host_detail::isScalar(source) || !take(&source)) {
+    return false;
+  }
+  items_ = std::move(items);
+  return true;
+}
+
+std::string DynVar::formatValue() const {
+  std::vector<std::string> texts;
+  for (const auto& item : items_)
+    texts.push_back(item ? item->formatValue() : std::string());
+  return joinTexts(texts);
+}
+
+// --- MappingVar -----------------------------------------------------------------------------
+
+namespace {
+bool sameKey(const Variable& a, const Variable& b) {
+  return a.isA() == b.isA() && a.formatValue() == b.formatValue();
+}
+}  // namespace
+
+MappingVar::MappingVar(const MappingVar& other) : Variable(other) {
+  entries_.reserve(other.entries_.size());
+  for (const auto& [key, value] : other.entries_) {
+    entries_.emplace_back(key->clone(), value ? value->clone() : nullptr);
+  }
+}
+
+MappingVar::~MappingVar() = default;
+VariableType MappingVar::isA() const {
+  return MAPPING_VAR;
+}
+Variable* MappingVar::clone() const {
+  return new MappingVar(*this);
+}
+
+bool MappingVar::assign(const Variable& sourceVar) {
+  const Variable& source = host_detail::unwrapAnyType(sourceVar);
+  const auto* mapping = dynamic_cast<const MappingVar*>(&source);
+  if (mapping == nullptr)
+    return false;
+  if (mapping != this)
+    entries_ = MappingVar(*mapping).entries_;
+  return true;
+}
+
+std::string MappingVar::formatValue() const {
+  std::vector<std::string> texts;
+  for (const auto& [key, value] : entries_) {
+    texts.push_back(key->formatValue() + " : " + (value ? value->formatValue() : std::string()));
+  }
+  return joinTexts(texts);
+}
+
+void MappingVar::setAt(Variable* key, Variable* value) {
+  std::unique_ptr<Variable> ownedKey(key);
+  std::unique_ptr<Variable> ownedValue(value);
+  if (!ownedKey)
+    return;
+  for (auto& entry : entries_) {
+    if (sameKey(*entry.first, *ownedKey)) {
+      entry.second = std::move(ownedValue);
+      return;
+    }
+  }
+  entries_.emplace_back(std::move(ownedKey), std::move(ownedValue));
+}
+
+const Variable* MappingVar::getKey(std::size_t index) const {
+  return index < entries_.size() ? entries_[index].first.get() : nullptr;
+}
+
+Variable* MappingVar::getValue(std::size_t index) const {
+  return index < entries_.size() ? entries_[index].second.get() : nullptr;
+}
+
+Variable* MappingVar::getAt(const Variable& key) const {
+  for (const auto& entry : entries_) {
+    if (sameKey(*entry.first, key))
+      return entry.second.get();
+  }
+  return nullptr;
+}
+
+Variable* MappingVar::getAt(const char* key) const {
+  return getAt(TextVar(key));
+}
+
+// --- AnyTypeVar -----------------------------------------------------------------------------
+
+AnyTypeVar::AnyTypeVar(const AnyTypeVar& other)
+    : Variable(other), value_(other.value_ ? other.value_->clone() : nullptr) {}
+
+AnyTypeVar::~AnyTypeVar() = default;
+VariableType AnyTypeVar::isA() const {
+  return ANYTYPE_VAR;
+}
+Variable* AnyTypeVar::clone() const {
+  return new AnyTypeVar(*this);
+}
+
+bool AnyTypeVar::assign(const Variable& source) {
+  if (&source == this)
+    return true;
+  if (const auto* any = dynamic_cast<const AnyTypeVar*>(&source)) {
+    value_.reset(any->value_ ? any->value_->clone() : nullptr);
+  } else {
+    value_.reset(source.clone());
+  }
+  return true;
+}
+
+std::string AnyTypeVar::formatValue() const {
+  return value_ ? value_->formatValue() : std::string();
+}

@@ -1,0 +1,180 @@
+#include "host/DpConfiguration.hpp"
+
+#include <algorithm>
+#include <map>
+#include <unordered_map>
+
+struct DpConfiguration::Store {
+  std::string systemName = "System1";
+  std::map<std::string, DpTypeNode, std::less<>> types;
+  // The element types of each data point in pre-order; DpIdentifier::dp is the index + 1.
+  std::vector<std::vector<DpElementType>> dataPoints;
+  // Every element by its full name: "DP." for a root, "DP.elem.sub" below it.
+  std::unordered_map<std::string, DpIdentifier> elements;
+  std::unordered_map<std::string, std::string> aliases;
+
+  // Enters `node` (reached as `path`) and everything below it; false on a reference cycle.
+  bool expand(const DpTypeNode& node, const std::string& path, std::uint32_t dp,
+              std::vector<DpElementType>& types, std::vector<std::string>& typeStack,
+              std::string& error) {
+    DpIdentifier id{dp, static_cast<std::uint32_t>(types.size())};
+    types.push_back(node.type);
+    elements.emplace(path, id);
+    const std::vector<DpTypeNode>* children = &node.children;
+    bool followsReference = false;
+    if (node.type == DPELEMENT_TYPEREF && !node.referencedType.empty()) {
+      auto referenced = this->types.find(node.referencedType);
+      if (referenced == this->types.end())
+        return true;  // an unknown type reaches no elements
+      if (std::find(typeStack.begin(), typeStack.end(), node.referencedType) != typeStack.end()) {
+        error = "type reference cycle through type " + node.referencedType;
+        return false;
+      }
+      typeStack.push_back(node.referencedType);
+      children = &referenced->second.children;
+      followsReference = true;
+    }
+    // A root's path ends with the separator; below the root, names are joined by one.
+    std::string prefix = path.back() == '.' ? path : path + ".";
+    for (const DpTypeNode& child : *children) {
+      if (!expand(child, prefix + child.name, dp, types, typeStack, error))
+        return false;
+    }
+    if (followsReference)
+      typeStack.pop_back();
+    return true;
+  }
+
+  // `name` without the local system prefix, and a bare data point name as its root.
+  std::string canonicalName(std::string_view name) const {
+    std::string prefix = systemName + ":";
+    if (name.size() >= prefix.size() && name.substr(0, prefix.size()) == prefix) {
+      name.remove_prefix(prefix.size());
+    }
+    std::string canonical(name);
+    if (!canonical.empty() && canonical.find('.') == std::string::npos)
+      canonical += '.';
+    return canonical;
+  }
+};
+
+DpConfiguration& DpConfiguration::instance() {
+  static DpConfiguration configuration;
+  return configuration;
+}
+
+DpConfiguration::DpConfiguration() : store_(std::make_unique<Store>()) {}
+DpConfiguration::~DpConfiguration() = default;
+
+void DpConfiguration::clear() {
+  std::string systemName = std::move(store_->systemName);
+  store_ = std::make_unique<Store>();
+  store_->systemName = std::move(systemName);
+}
+
+void DpConfiguration::setSystemName(std::string name) {
+  store_->systemName = std::move(name);
+}
+const std::string& DpConfiguration::getSystemName() const {
+  return store_->systemName;
+}
+
+bool DpConfiguration::addType(DpTypeNode root, std::string& error) {
+  if (root.name.empty()) {
+    error = "a data point type needs a name";
+    return false;
+  }
+  if (store_->types.count(root.name) != 0) {
+    error = "data point type " + root.name + " is defined twice";
+    return false;
+  }
+  std::string name = root.name;
+  store_->types.emplace(std::move(name), std::move(root));
+  return true;
+}
+
+bool DpConfiguration::hasType(std::string_view name) const {
+  return store_->types.find(name) != store_->types.end();
+}
+
+bool DpConfiguration::addDataPoint(const std::string& name, const std::string& typeName,
+                                   std::string& error) {
+  if (name.empty() || name.find('.') != std::string::npos) {
+    error = "invalid data point name '" + name + "'";
+    return false;
+  }
+  auto type = store_->types.find(typeName);
+  if (type == store_->types.end()) {
+    error = "data point " + name + " has the unknown type " + typeName;
+    return false;
+  }
+  std::string root = name + ".";
+  if (store_->elements.count(root) != 0) {
+    error = "data point " + name + " is defined twice";
+    return false;
+  }
+  auto dp = static_cast<std::uint32_t>(store_->dataPoints.size() + 1);
+  std::vector<DpElementType> types;
+  std::vector<std::string> typeStack{typeName};
+  if (!store_->expand(type->second, root, dp, types, typeStack, error)) {
+    // Take back what the failed expansion entered.
+    for (auto it = store_->elements.begin(); it != store_->elements.end();) {
+      it = it->second.dp == dp ? store_->elements.erase(it) : std::next(it);
+    }
+    return false;
+  }
+  store_->dataPoints.push_back(std::move(types));
+  return true;
+}
+
+bool DpConfiguration::addAlias(const std::string& alias, const std::string& elementName,
+                               std::string& error) {
+  if (alias.empty()) {
+    error = "an alias needs a name";
+    return false;
+  }
+  if (!store_->aliases.emplace(alias, elementName).second) {
+    error = "alias " + alias + " is defined twice";
+    return false;
+  }
+  return true;
+}
+
+std::size_t DpConfiguration::getTypeCount() const {
+  return store_->types.size();
+}
+std::size_t DpConfiguration::getDataPointCount() const {
+  return store_->dataPoints.size();
+}
+std::size_t DpConfiguration::getElementCount() const {
+  return store_->elements.size();
+}
+std::size_t DpConfiguration::getAliasCount() const {
+  return store_->aliases.size();
+}
+
+bool DpConfiguration::findAlias(std::string_view alias, std::string& elementName) const {
+  auto it = store_->aliases.find(std::string(alias));
+  if (it == store_->aliases.end())
+    return false;
+  elementName = it->second;
+  return true;
+}
+
+bool DpConfiguration::findElement(std::string_view name, DpIdentifier& id) const {
+  auto it = store_->elements.find(store_->canonicalName(name));
+  if (it == store_->elements.end())
+    return false;
+  id = it->second;
+  return true;
+}
+
+bool DpConfiguration::findElementType(const DpIdentifier& id, DpElementType& type) const {
+  if (id.dp == 0 || id.dp > store_->dataPoints.size())
+    return false;
+  const std::vector<DpElementType>& types = store_->dataPoints[id.dp - 1];
+  if (id.element >= types.size())
+    return false;
+  type = types[id.element];
+  return true;
+}

@@ -1,0 +1,51 @@
+#include "config/ConfigAttribute.hpp"
+
+#include <sstream>
+#include <utility>
+
+namespace trel::quorlinsrv {
+
+namespace {
+
+// The message of the occurrence rules that apply, or "" when none does.
+std::string occurrenceMessage(const ConfigAttribute& attribute, bool mandatory) {
+  std::ostringstream message;
+  if (attribute.count >= 2) {
+    message << "attribute '" << attribute.name << "' appeared " << attribute.count
+            << " times for this block";
+  } else if (mandatory && attribute.count == 0) {
+    message << "mandatory attribute '" << attribute.name << "' didn't appear in config file";
+  } else if (mandatory && attribute.value.empty()) {
+    message << "the value of mandatory attribute '" << attribute.name
+            << "' is empty in config file";
+  }
+  return message.str();
+}
+
+}  // namespace
+
+ConfigAttribute::ConfigAttribute(std::string name) : name(std::move(name)) {}
+
+ConfigAttribute::~ConfigAttribute() = default;
+
+void ConfigAttribute::set(std::string newValue) {
+  if (count == 0) {
+    value = std::move(newValue);
+  }
+  ++count;
+}
+
+void ConfigAttribute::reset() {
+  value.clear();
+  count = 0;
+  error.clear();
+}
+
+bool ConfigAttribute::check(bool mandatory) {
+  if (error.empty()) {
+    error = occurrenceMessage(*this, mandatory);
+  }
+  return error.empty();
+}
+
+}  // namespace trel::quorlinsrv

@@ -1,0 +1,62 @@
+// Resolution of a block's "alias"/"dpe" to a data point element of the host's configuration.
+#include <string>
+
+#include "config/QuorlinServerConfigDpeBlock.hpp"
+#include "host/CharString.hpp"
+#include "host/Manager.hpp"
+
+namespace trel::quorlinsrv {
+
+namespace {
+
+const char* const kAliasUnknown = "Failed to convert alias to DP/DPE name";
+const char* const kNoElementName = "both alias and DPE name are empty";
+
+// Asks the host about the element `dpeName` and returns why it cannot be mapped, or "" when it
+// is a leaf; fills `id`, `type` and `isArray` as far as the host answered.
+std::string elementProblem(const std::string& dpeName, DpIdentifier& id, DpElementType& type,
+                           bool& isArray) {
+  if (dpeName.empty()) {
+    return kNoElementName;
+  }
+  if (Manager::getId(dpeName.c_str(), id) == 0) {
+    return "Unknown DPE " + dpeName;
+  }
+  if (Manager::getElementType(id, type) == 0) {
+    return "Failed to get type for DPE " + dpeName;
+  }
+  if (DpElType::isLeafType(type) == 0) {
+    return "DPE " + dpeName + " is not a leaf, i.e element does NOT have original config";
+  }
+  isArray = DpElType::isDynType(type) != 0;
+  return std::string();
+}
+
+}  // namespace
+
+bool QuorlinServerConfigDpeBlock::checkDpe() {
+  ConfigAttribute& dpe = attribute(kDpe);
+  ConfigAttribute& alias = attribute(kAlias);
+  if (!dpe.check(false) || !alias.check(false)) {
+    return false;
+  }
+  dpeName.clear();
+  if (!alias.value.empty()) {
+    CharString aliasTarget;
+    if (Manager::getName(alias.value.c_str(), aliasTarget) == 0) {
+      alias.error = kAliasUnknown;
+      return false;
+    }
+    dpeName = aliasTarget.str();
+  }
+  dpeName += dpe.value;
+  const std::string problem = elementProblem(dpeName, dpId, elementType, isArray);
+  if (problem.empty()) {
+    return true;
+  }
+  dpe.error = problem;
+  alias.error = problem;
+  return false;
+}
+
+}  // namespace trel::quorlinsrv

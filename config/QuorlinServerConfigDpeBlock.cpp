@@ -1,0 +1,157 @@
+#include "config/QuorlinServerConfigDpeBlock.hpp"
+
+#include <sstream>
+#include <utility>
+
+namespace trel::quorlinsrv {
+
+namespace {
+
+struct AttributeSlot {
+  AttributeIndex index;
+  const char* displayName;
+};
+
+// Display names of the attributes; those fed from a key line equal their key.
+constexpr AttributeSlot kAttributeSlots[kAttributeCount] = {
+    {kClassName, "Device class name"},
+    {kDeviceName, "Quorlin device name"},
+    {kDpe, "dpe"},
+    {kAlias, "alias"},
+    {kProperty, "property"},
+    {kDirection, "direction"},
+    {kValue, "value"},
+    {kTime, "time"},
+};
+
+// Parses the attribute's word into `code`; the parse error (or "") becomes the attribute's error.
+template <typename Code>
+bool parseWord(ConfigAttribute& attribute, bool (*parse)(std::string, Code&, std::string&),
+               Code& code) {
+  std::string error;
+  parse(attribute.value, code, error);
+  attribute.error = error;
+  return error.empty();
+}
+
+}  // namespace
+
+QuorlinServerConfigDpeBlock::QuorlinServerConfigDpeBlock() {
+  for (const AttributeSlot& slot : kAttributeSlots) {
+    attributes.emplace(slot.index, ConfigAttribute(slot.displayName));
+  }
+  reset();
+}
+
+QuorlinServerConfigDpeBlock::~QuorlinServerConfigDpeBlock() = default;
+
+void QuorlinServerConfigDpeBlock::widenRange(std::uint32_t line) {
+  if (firstLine == 0) {
+    firstLine = line;
+  }
+  lastLine = line;
+}
+
+void QuorlinServerConfigDpeBlock::setAttribute(std::uint32_t line, AttributeIndex index,
+                                               std::string value) {
+  attribute(index).set(std::move(value));
+  widenRange(line);
+}
+
+void QuorlinServerConfigDpeBlock::addError(std::uint32_t line, const std::string& message) {
+  if (!blockError.empty()) {
+    blockError += '\n';
+  }
+  blockError += message;
+  widenRange(line);
+}
+
+bool QuorlinServerConfigDpeBlock::isEmpty() const {
+  if (!blockError.empty()) {
+    return false;
+  }
+  for (const auto& [index, attribute] : attributes) {
+    if (attribute.count != 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string QuorlinServerConfigDpeBlock::attributeValue(AttributeIndex index) const {
+  return attribute(index).getValue();
+}
+
+std::string QuorlinServerConfigDpeBlock::attributeError(AttributeIndex index) const {
+  return attribute(index).getError();
+}
+
+void QuorlinServerConfigDpeBlock::setAttributeError(AttributeIndex index, std::string text) {
+  attribute(index).error = std::move(text);
+}
+
+std::string QuorlinServerConfigDpeBlock::errorText() const {
+  if (!blockError.empty()) {
+    return blockError;
+  }
+  for (const auto& [index, attribute] : attributes) {
+    if (!attribute.error.empty()) {
+      return attribute.error;
+    }
+  }
+  return std::string();
+}
+
+std::string QuorlinServerConfigDpeBlock::positionedErrorText() const {
+  std::ostringstream text;
+  text << "line(s) " << firstLine;
+  if (lastLine != 0) {
+    text << "..." << lastLine;
+  }
+  text << ": " << errorText();
+  return text.str();
+}
+
+bool QuorlinServerConfigDpeBlock::checkDirection() {
+  ConfigAttribute& word = attribute(kDirection);
+  return word.check(true) && parseWord(word, &parseDirection, direction);
+}
+
+bool QuorlinServerConfigDpeBlock::checkValueType() {
+  ConfigAttribute& word = attribute(kValue);
+  return word.check(true) && parseWord(word, &parseValueType, valueType);
+}
+
+bool QuorlinServerConfigDpeBlock::checkTimeType() {
+  ConfigAttribute& word = attribute(kTime);
+  if (!word.check(false)) {
+    return false;
+  }
+  if (word.value.empty()) {
+    // No "time" key, or one without a word: the property carries no time stamp.
+    timeType = TimeType::None;
+    return true;
+  }
+  return parseWord(word, &parseTimeType, timeType);
+}
+
+void QuorlinServerConfigDpeBlock::validate() {
+  attribute(kDeviceName).check(true);
+  attribute(kProperty).check(true);
+  checkDirection();
+  checkValueType();
+  checkTimeType();
+  checkDpe();
+}
+
+void QuorlinServerConfigDpeBlock::reset() {
+  for (auto& [index, attribute] : attributes) {
+    attribute.reset();
+  }
+  isArray = false;
+  blockError.clear();
+  firstLine = 0;
+  lastLine = 0;
+}
+
+}  // namespace trel::quorlinsrv

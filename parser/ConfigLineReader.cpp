@@ -1,0 +1,217 @@
+// The line reader: turns the lines of a config file into blocks and the leading comment.
+#include <boost/algorithm/string/classification.hpp>
+#include <boost/algorithm/string/split.hpp>
+#include <boost/algorithm/string/trim.hpp>
+#include <boost/range/iterator_range.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "parser/QuorlinServerConfigParser.hpp"
+
+namespace trel::quorlinsrv {
+
+namespace {
+
+using TextRange = boost::iterator_range<const char*>;
+
+TextRange rangeOf(std::string_view text) {
+  return TextRange(text.data(), text.data() + text.size());
+}
+
+std::string_view viewOf(TextRange range) {
+  return std::string_view(range.begin(), range.size());
+}
+
+// `text` without leading and trailing whitespace of the global locale; no characters are copied.
+std::string_view trimmed(std::string_view text) {
+  return viewOf(boost::algorithm::trim_copy_if(rangeOf(text), boost::algorithm::is_space()));
+}
+
+struct KeyRule {
+  std::string_view key;
+  AttributeIndex index;
+  bool beginsBlock;
+};
+
+// The keys of an attribute line; a "dpe" line begins a new block once the current one holds
+// something.
+constexpr KeyRule kKeyRules[] = {
+    {"dpe", kDpe, true},
+    {"alias", kAlias, false},
+    {"property", kProperty, false},
+    {"direction", kDirection, false},
+    {"value", kValue, false},
+    {"time", kTime, false},
+};
+
+const KeyRule* findKeyRule(std::string_view key) {
+  for (const KeyRule& rule : kKeyRules) {
+    if (rule.key == key) {
+      return &rule;
+    }
+  }
+  return nullptr;
+}
+
+std::string misplacedCommentMessage(std::uint32_t line) {
+  std::ostringstream message;
+  message << "Line " << line << ": comments are only allowed at beginning of file";
+  return message.str();
+}
+
+std::string lineSyntaxMessage(std::string_view text) {
+  std::ostringstream message;
+  message << "syntax error: found '" << text
+          << "' while expecting either Quorlin device name in square brackets (for example: "
+             "[Device1]), or key-value pair separated by '"
+          << kKeyValueSeparator << "' (for example: dpe=Dp1.Dpe1.Dpe1)";
+  return message.str();
+}
+
+std::string headerSyntaxMessage(std::uint32_t line, std::string_view text) {
+  std::ostringstream message;
+  message << "syntax error in line " << line << ": found '" << text
+          << "' while expecting either one word (Quorlin device name, like [MyDeviceName]), or 3 "
+             "words (Quorlin device name followed by '"
+          << kClassIntroducer
+          << "' class name introducer followed by class name, like [MyDeviceName "
+          << kClassIntroducer << " MyClassName])";
+  return message.str();
+}
+
+std::string unexpectedKeyMessage(std::uint32_t line, std::string_view key) {
+  std::ostringstream message;
+  message << "Line " << line << ": unexpected key '" << key << "'";
+  return message.str();
+}
+
+bool isSectionHeader(std::string_view text) {
+  return text.size() >= 3 && text.front() == '[' && text.back() == ']';
+}
+
+}  // namespace
+
+void QuorlinServerConfigParser::readLines(BlockList& output) {
+  readLines(file, output);
+}
+
+void QuorlinServerConfigParser::readLines(std::istream& input, BlockList& output) {
+  currentBlock = std::make_shared<QuorlinServerConfigDpeBlock>();
+  lineNumber = 0;
+  comment.clear();
+  std::string line;  // reused for every line
+  while (std::getline(input, line)) {
+    ++lineNumber;
+    const std::string_view text = trimmed(line);
+    if (text.empty()) {
+      continue;
+    }
+    if (text.front() == '#') {
+      processComment(line, output);
+    } else {
+      processLine(text, output);
+    }
+  }
+  finishBlock(output, lineNumber);
+  reportUnusedHeaderError(output);
+}
+
+void QuorlinServerConfigParser::processComment(const std::string& line, BlockList& output) {
+  const bool leading =
+      currentBlock->isEmpty() && deviceName.empty() && className.empty() && output.empty();
+  if (!leading) {
+    currentBlock->addError(lineNumber, misplacedCommentMessage(lineNumber));
+    return;
+  }
+  if (!comment.empty()) {
+    comment += '\n';
+  }
+  comment += line;
+}
+
+void QuorlinServerConfigParser::processLine(std::string_view trimmedLine, BlockList& output) {
+  if (isSectionHeader(trimmedLine)) {
+    finishBlock(output, lineNumber - 1);
+    reportUnusedHeaderError(output);
+    headerLine = lineNumber;
+    headerHasBlock = false;
+    parseSectionHeader(trimmedLine.substr(1, trimmedLine.size() - 2));
+    return;
+  }
+  std::vector<TextRange> parts;
+  boost::algorithm::split(parts, rangeOf(trimmedLine),
+                          boost::algorithm::is_any_of(kKeyValueSeparator),
+                          boost::algorithm::token_compress_off);
+  if (parts.size() != 2) {
+    currentBlock->addError(lineNumber, lineSyntaxMessage(trimmedLine));
+    return;
+  }
+  processKeyValue(trimmed(viewOf(parts[0])), trimmed(viewOf(parts[1])), output);
+}
+
+bool QuorlinServerConfigParser::parseSectionHeader(std::string_view text) {
+  deviceName.clear();
+  className.clear();
+  headerError.clear();
+  const std::string_view inner = trimmed(text);
+  std::vector<TextRange> words;
+  boost::algorithm::split(words, rangeOf(inner), boost::algorithm::is_space(),
+                          boost::algorithm::token_compress_off);
+  if (words.size() == 1) {
+    deviceName.assign(viewOf(words[0]));
+    return true;
+  }
+  if (words.size() == 3 && viewOf(words[1]) == kClassIntroducer) {
+    deviceName.assign(viewOf(words[0]));
+    className.assign(viewOf(words[2]));
+    return true;
+  }
+  headerError = headerSyntaxMessage(lineNumber, inner);
+  return false;
+}
+
+bool QuorlinServerConfigParser::processKeyValue(std::string_view key, std::string_view value,
+                                                BlockList& output) {
+  const KeyRule* rule = findKeyRule(key);
+  if (rule == nullptr) {
+    currentBlock->addError(lineNumber, unexpectedKeyMessage(lineNumber, key));
+    return false;
+  }
+  if (rule->beginsBlock) {
+    finishBlock(output, lineNumber - 1);
+  }
+  currentBlock->setAttribute(lineNumber, rule->index, std::string(value));
+  return true;
+}
+
+void QuorlinServerConfigParser::finishBlock(BlockList& output, std::uint32_t closingLine) {
+  if (!currentBlock->isEmpty()) {
+    closeBlock(output, closingLine);
+  }
+}
+
+void QuorlinServerConfigParser::closeBlock(BlockList& output, std::uint32_t closingLine) {
+  currentBlock->setAttribute(closingLine, kDeviceName, deviceName);
+  currentBlock->setAttribute(closingLine, kClassName, className);
+  if (!headerError.empty()) {
+    for (AttributeIndex index : {kClassName, kDeviceName}) {
+      if (currentBlock->attributeError(index).empty()) {
+        currentBlock->setAttributeError(index, headerError);
+      }
+    }
+  }
+  output.push_back(currentBlock);
+  currentBlock = std::make_shared<QuorlinServerConfigDpeBlock>();
+  headerHasBlock = true;
+}
+
+void QuorlinServerConfigParser::reportUnusedHeaderError(BlockList& output) {
+  // A malformed header that no block follows would otherwise go unreported: it gets a block of
+  // its own, on the header's line, carrying the header message like any block under it.
+  if (!headerError.empty() && !headerHasBlock) {
+    closeBlock(output, headerLine);
+  }
+}
+
+}  // namespace trel::quorlinsrv

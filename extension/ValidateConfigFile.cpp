@@ -1,0 +1,115 @@
+// The validation functions: run the parser over the named file and shape its blocks into the
+// script's result mapping, error text and integer.
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "extension/QuorlinServerConfigValidator.hpp"
+#include "parser/QuorlinServerConfigParser.hpp"
+
+namespace trel::quorlinsrv {
+
+namespace {
+
+using BlockList = QuorlinServerConfigParser::BlockList;
+
+// The result lists that show one attribute each, in the order the mapping holds them.
+struct AttributeColumn {
+  const char* key;
+  AttributeIndex index;
+};
+
+constexpr AttributeColumn kAttributeColumns[] = {
+    {"class", kClassName}, {"device", kDeviceName},   {"property", kProperty}, {"alias", kAlias},
+    {"dpe", kDpe},         {"direction", kDirection}, {"valueType", kValue},   {"timeType", kTime},
+};
+constexpr std::size_t kAttributeColumnCount = std::size(kAttributeColumns);
+
+// "F...L", or "F...???" while the block has no last line.
+std::string lineRangeText(const QuorlinServerConfigDpeBlock& block) {
+  std::ostringstream text;
+  text << block.firstLine << "...";
+  if (block.lastLine > 0) {
+    text << block.lastLine;
+  } else {
+    text << "???";
+  }
+  return text.str();
+}
+
+}  // namespace
+
+// Appends to `list` a triple (text, ok, error) of anytype elements; ok is true when `error`
+// is empty.
+void appendCheckedValue(const std::string& text, const std::string& error, DynVar& list) {
+  auto checked = std::make_unique<DynVar>(ANYTYPE_VAR);
+  checked->append(new AnyTypeVar(new TextVar(CharString(text))));
+  checked->append(new AnyTypeVar(new BitVar(error.empty())));
+  checked->append(new AnyTypeVar(new TextVar(CharString(error))));
+  list.append(checked.release());
+}
+
+// Replaces the content of `result` by one list per attribute, the line ranges and the block
+// errors of every block (with `errorsOnly`: of every block that has an error), in block order.
+void buildResultMapping(const BlockList& blocks, bool errorsOnly, MappingVar& result) {
+  result.clear();
+  std::unique_ptr<DynVar> attributeLists[kAttributeColumnCount];
+  for (auto& list : attributeLists) {
+    list = std::make_unique<DynVar>(DYNANYTYPE_VAR);
+  }
+  auto lineNumbers = std::make_unique<DynVar>(DYNANYTYPE_VAR);
+  auto syntax = std::make_unique<DynVar>(TEXT_VAR);
+  for (const auto& block : blocks) {
+    if (errorsOnly && !block->hasErrors()) {
+      continue;
+    }
+    for (std::size_t column = 0; column < kAttributeColumnCount; ++column) {
+      const AttributeIndex index = kAttributeColumns[column].index;
+      appendCheckedValue(block->attributeValue(index), block->attributeError(index),
+                         *attributeLists[column]);
+    }
+    appendCheckedValue(lineRangeText(*block), block->blockError, *lineNumbers);
+    syntax->append(new TextVar(CharString(block->blockError)));
+  }
+  for (std::size_t column = 0; column < kAttributeColumnCount; ++column) {
+    result.setAt(new TextVar(kAttributeColumns[column].key), attributeLists[column].release());
+  }
+  result.setAt(new TextVar("lineNo"), lineNumbers.release());
+  result.setAt(new TextVar("syntax"), syntax.release());
+}
+
+int QuorlinServerConfigValidator::validateConfigFile(ExecuteCallRec& call, bool errorsOnly) {
+  TextVar fileName;
+  Variable* resultArgument = nullptr;
+  Variable* errMsgArgument = nullptr;
+  const ArgumentDescription args[] = {{"fileName", TEXT_VAR, &fileName, nullptr},
+                                      {"result", MAPPING_VAR, nullptr, &resultArgument},
+                                      {"errMsg", TEXT_VAR, nullptr, &errMsgArgument}};
+  if (!fetchArguments(call, args, static_cast<unsigned>(std::size(args)))) {
+    return -1;
+  }
+  auto* result = dynamic_cast<MappingVar*>(resultArgument);
+  auto* errMsg = dynamic_cast<TextVar*>(errMsgArgument);
+  if (result == nullptr || errMsg == nullptr) {
+    return -1;  // unreachable: fetchArguments accepted only variables of exactly these types
+  }
+
+  std::string error;
+  int blockCount = 0;
+  {
+    QuorlinServerConfigParser parser;
+    // The host's text may hold NUL bytes; the file name ends at the first one.
+    const BlockList blocks = parser.parse(std::string(static_cast<const char*>(fileName)), error);
+    errMsg->setValue(CharString(error));
+    buildResultMapping(blocks, errorsOnly, *result);
+    result->setAt(new TextVar("comment"), new TextVar(CharString(parser.comment)));
+    blockCount = static_cast<int>(blocks.size());
+  }
+  if (errorsOnly) {
+    return blockCount;
+  }
+  return error.empty() ? 0 : -1;
+}
+
+}  // namespace trel::quorlinsrv

@@ -1,0 +1,15 @@
+#include "ds/GetterFamily.hpp"
+
+#include <sstream>
+
+namespace ds {
+
+void getFailed(std::string_view label, const std::string& name, const char* what,
+               std::string& error) {
+  std::ostringstream message;
+  message << "failed to get " << label << " value with name '" << name
+          << "' from incoming data: " << what;
+  error = message.str();
+}
+
+}  // namespace ds

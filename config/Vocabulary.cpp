@@ -1,0 +1,107 @@
+#include "config/Vocabulary.hpp"
+
+#include <map>
+#include <utility>
+
+namespace trel::quorlinsrv {
+
+const std::string kUnknownName = "unknown ???";
+const std::string kClassIntroducer = "_instance_of_";
+const std::string kKeyValueSeparator = "=";
+
+namespace {
+
+// One vocabulary: its words ordered byte-wise, each with its code.
+template <class Code>
+using Vocabulary = std::map<std::string, Code>;
+
+const Vocabulary<ValueType> kValueTypes = {
+    {"boolean", ValueType::Bool},  {"byte", ValueType::Int8},      {"short", ValueType::Int16},
+    {"long", ValueType::Int32},    {"longlong", ValueType::Int64}, {"float", ValueType::Float},
+    {"double", ValueType::Double}, {"string", ValueType::String},
+};
+
+const Vocabulary<Direction> kDirections = {
+    {"in/out", Direction::InOut},
+    {"out", Direction::Out},
+    {"in", Direction::In},
+};
+
+const Vocabulary<TimeType> kTimeTypes = {
+    {"none", TimeType::None},
+    {"double", TimeType::Double},
+    {"longlong", TimeType::LongLong},
+    {"longlongnano", TimeType::LongLongNano},
+};
+
+template <class Code>
+bool parseWord(const Vocabulary<Code>& vocabulary, const char* errorPrefix, const std::string& word,
+               Code& code, std::string& error) {
+  const auto found = vocabulary.find(word);
+  if (found == vocabulary.end()) {
+    error = errorPrefix + word + "'";
+    return false;
+  }
+  code = found->second;
+  return true;
+}
+
+template <class Code>
+const std::string& nameOf(const Vocabulary<Code>& vocabulary, Code code) {
+  for (const auto& [word, wordCode] : vocabulary) {
+    if (wordCode == code) {
+      return word;
+    }
+  }
+  return kUnknownName;
+}
+
+template <class Code>
+std::vector<std::string> wordsByCode(const Vocabulary<Code>& vocabulary) {
+  std::map<Code, const std::string*> byCode;
+  for (const auto& [word, code] : vocabulary) {
+    byCode.emplace(code, &word);  // a code met again keeps its first word
+  }
+  std::vector<std::string> words;
+  words.reserve(byCode.size());
+  for (const auto& entry : byCode) {
+    words.push_back(*entry.second);
+  }
+  return words;
+}
+
+}  // namespace
+
+bool parseValueType(std::string word, ValueType& code, std::string& error) {
+  return parseWord(kValueTypes, "unknown data type '", word, code, error);
+}
+
+bool parseDirection(std::string word, Direction& code, std::string& error) {
+  return parseWord(kDirections, "unknown direction '", word, code, error);
+}
+
+bool parseTimeType(std::string word, TimeType& code, std::string& error) {
+  return parseWord(kTimeTypes, "unknown time type '", word, code, error);
+}
+
+const std::string& valueTypeName(ValueType code) {
+  return nameOf(kValueTypes, code);
+}
+const std::string& directionName(Direction code) {
+  return nameOf(kDirections, code);
+}
+const std::string& timeTypeName(TimeType code) {
+  return nameOf(kTimeTypes, code);
+}
+
+std::vector<std::string> valueTypeNames() {
+  return wordsByCode(kValueTypes);
+}
+std::vector<std::string> directionNames() {
+  return wordsByCode(kDirections);
+}
+std::vector<std::string> timeTypeNames() {
+  return wordsByCode(kTimeTypes);
+}
+
+}  // namespace trel::quorlinsrv

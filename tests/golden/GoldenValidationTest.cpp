@@ -1,0 +1,146 @@
+// Golden-file tests of the two validation functions, called through the built module the way the
+// host calls it.
+//
+// Every directory below cases/ is one case:
+//   config.txt                 the file validated (or filename.txt: the name to pass instead,
+//                              taken relative to the case directory unless it is empty)
+//   dp.txt                     the data point configuration (format: DpConfigurationText.hpp)
+//   expected-all.txt           outcome of QuorlinServerConfigParser_validateAll
+//   expected-errors-only.txt   outcome of QuorlinServerConfigParser_validateErrorsOnly
+// A case runs each function whose expected file exists. The expected files are written by hand.
+// Rewriting them from the current outcome is a deliberate act, to be reviewed with `git diff`:
+//   QUORLIN_UPDATE_GOLDEN=1 ctest --test-dir BUILD -R golden
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/CtrlExpr.hpp"
+#include "host/CtrlThread.hpp"
+#include "host/DpConfiguration.hpp"
+#include "host/ErrHdl.hpp"
+#include "host/ExternModule.hpp"
+#include "host/Variables.hpp"
+#include "tests/golden/DpConfigurationText.hpp"
+#include "tests/golden/OutcomeText.hpp"
+
+namespace trel::quorlinsrv::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kCaseRoot = fs::path(QUORLIN_SOURCE_DIR) / "tests" / "golden" / "cases";
+
+struct Mode {
+  unsigned funcNum;
+  const char* expectedFile;
+};
+
+const Mode kModes[] = {{0, "expected-all.txt"}, {1, "expected-errors-only.txt"}};
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> caseNames() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(kCaseRoot)) {
+    if (entry.is_directory()) {
+      names.push_back(entry.path().filename().string());
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The file name the case passes: its config.txt, or what filename.txt says.
+std::string fileNameOf(const fs::path& dir) {
+  if (fs::exists(dir / "config.txt")) {
+    return (dir / "config.txt").string();
+  }
+  std::string name = readFile(dir / "filename.txt");
+  while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) {
+    name.pop_back();
+  }
+  return name.empty() ? name : (dir / name).string();
+}
+
+// Calls function `funcNum` with a result mapping and an error text that hold leftovers, as a
+// script's variables may, and describes what the call left.
+std::string runCase(const ExternModule& module, unsigned funcNum, const std::string& fileName) {
+  MappingVar result;
+  result.setAt(new TextVar("left over"), new TextVar("from an earlier call"));
+  TextVar errMsg("left over");
+  ExprList args;
+  args.appendValue(TextVar(fileName.c_str()), "fileName");
+  args.appendVariable(result, "result");
+  args.appendVariable(errMsg, "errMsg");
+  CtrlThread thread;
+  std::vector<ErrClass> hostErrors;
+  const ErrHdl::Sink previous =
+      ErrHdl::setSink([&hostErrors](const ErrClass& error) { hostErrors.push_back(error); });
+  const Variable* returned = module.call(funcNum, args, thread);
+  ErrHdl::setSink(previous);
+  return describeOutcome(returned, errMsg, result, hostErrors);
+}
+
+class GoldenValidation : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    std::string error;
+    module_ = ExternModule::load(QUORLIN_MODULE_PATH, error);
+    ASSERT_NE(module_, nullptr) << error;
+  }
+  void TearDown() override {
+    module_.reset();
+    DpConfiguration::instance().clear();
+  }
+  std::unique_ptr<ExternModule> module_;
+};
+
+TEST_P(GoldenValidation, OutcomeMatchesExpectedFile) {
+  const fs::path dir = kCaseRoot / GetParam();
+  std::string error;
+  ASSERT_TRUE(loadDpConfiguration(readFile(dir / "dp.txt"), error)) << error;
+  const bool update = std::getenv("QUORLIN_UPDATE_GOLDEN") != nullptr &&
+                      std::string(std::getenv("QUORLIN_UPDATE_GOLDEN")) == "1";
+  int modesRun = 0;
+  for (const Mode& mode : kModes) {
+    const fs::path expectedPath = dir / mode.expectedFile;
+    if (!fs::exists(expectedPath)) {
+      continue;
+    }
+    ++modesRun;
+    SCOPED_TRACE(expectedPath.string());
+    const std::string actual = runCase(*module_, mode.funcNum, fileNameOf(dir));
+    if (update) {
+      std::ofstream(expectedPath, std::ios::binary) << actual;
+      continue;
+    }
+    const std::string diff = lineDiff(readFile(expectedPath), actual);
+    EXPECT_TRUE(diff.empty()) << diff;
+  }
+  EXPECT_GT(modesRun, 0) << "no expected file in " << dir;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenValidation, ::testing::ValuesIn(caseNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           std::string name = info.param;
+                           for (char& c : name) {
+                             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           }
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace trel::quorlinsrv::test

@@ -3,6 +3,8 @@
 
 #include <climits>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <regex>
 #include <set>
@@ -419,6 +421,34 @@ TEST_F(ModuleCall, CallsFromAnotherThreadShareTheResult) {
   });
   other.join();
   EXPECT_EQ(there, here);
+}
+
+// Whether the process maps the module's file: the loader unloads it (and with it the shared
+// result) only when nothing in the module keeps it resident.
+bool moduleIsMapped() {
+  const std::string path = std::filesystem::canonical(QUORLIN_MODULE_PATH).string();
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line)) {
+    if (line.find(path) != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST(ModuleUnload, TheLoaderUnloadsTheModuleAfterUse) {
+  std::string error;
+  auto module = ExternModule::load(QUORLIN_MODULE_PATH, error);
+  ASSERT_NE(module, nullptr) << error;
+  ScriptVariables vars;
+  ExprList args;
+  args.appendVariable(vars.names, "dsNames");
+  CtrlThread thread;
+  module->call(2, args, thread);
+  EXPECT_TRUE(moduleIsMapped());
+  module.reset();
+  EXPECT_FALSE(moduleIsMapped());
 }
 
 #ifdef QUORLIN_NM_PATH

@@ -1,0 +1,109 @@
+// What the module returned for one config file, and the findings taken from it: the one place that
+// reads the module's result mapping.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class MappingVar;
+
+namespace trel::quorlinsrv {
+
+// One element of a per-block list of the result mapping: a text with its own error.
+struct CheckedText {
+  std::string text;
+  bool ok = true;
+  std::string error;
+};
+
+// The per-block lists of the result mapping, in the mapping's order.
+enum BlockField : std::size_t {
+  kFieldClass,
+  kFieldDevice,
+  kFieldProperty,
+  kFieldAlias,
+  kFieldDpe,
+  kFieldDirection,
+  kFieldValueType,
+  kFieldTimeType,
+  kFieldLineNo,
+  kBlockFieldCount
+};
+
+// The key of a per-block list in the result mapping ("class", ..., "lineNo").
+const char* blockFieldKey(BlockField field);
+
+struct BlockOutcome {
+  std::array<CheckedText, kBlockFieldCount> fields;
+  std::string syntax;  // the block's own error, "" when it has none
+};
+
+// One validation call: the argument as given, the script function's integer, errMsg, the mapping.
+struct FileOutcome {
+  std::string file;
+  bool errorsOnly = false;
+  int result = 0;
+  std::string errMsg;
+  std::string comment;
+  std::vector<BlockOutcome> blocks;
+};
+
+// Fills `outcome.blocks` and `outcome.comment` from the module's result mapping. False, with
+// `error` set, when the mapping lacks a key or its lists are not of the shape the module writes.
+bool readResultMapping(const MappingVar& mapping, FileOutcome& outcome, std::string& error);
+
+// Keys of findings that are not a per-block list: the block's own error and file-level texts.
+inline constexpr const char* kSyntaxKey = "syntax";
+inline constexpr const char* kFileKey = "file";
+
+// One finding: a non-empty error of the result, with where it belongs.
+struct Finding {
+  std::string file;
+  unsigned firstLine = 0;  // 0 for a file-level finding
+  unsigned lastLine = 0;
+  std::string key;  // a per-block key, "syntax" or "file"
+  std::string device;
+  std::string property;
+  std::string message;
+};
+
+// The summary that errMsg holds when the blocks carry the details.
+inline constexpr const char* kValidationErrors = "Validation error(s)";
+
+// The findings of one file in block order; within a block its own messages come first (its error
+// split at line feeds; "lineNo" repeats it and gives none), then the fields in mapping order. An
+// alias error equal to the dpe error of the same block (the element check writes both) is one
+// finding, under the key the block used. errMsg other than "" and the summary is a file-level
+// finding, and so is the summary when no block carries a finding.
+std::vector<Finding> findingsOf(const FileOutcome& outcome);
+
+// The number of blocks in the file and of those with findings.
+struct BlockCounts {
+  std::size_t blocks = 0;
+  std::size_t withFindings = 0;
+};
+BlockCounts countBlocks(const FileOutcome& outcome);
+
+struct FileReport {
+  FileOutcome outcome;
+  std::vector<Finding> findings;
+  BlockCounts counts;
+};
+
+// Everything that one run of the validator reports.
+struct Report {
+  std::string programName;
+  std::string programVersion;
+  std::string moduleVersion;
+  std::vector<FileReport> files;
+};
+
+// The report of one file, its findings and counts taken from `outcome`.
+FileReport makeFileReport(FileOutcome outcome);
+
+// Reads "F...L" (L may be "???"); false for any other text.
+bool parseLineRange(const std::string& text, unsigned& first, unsigned& last);
+
+}  // namespace trel::quorlinsrv

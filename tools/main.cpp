@@ -1,0 +1,340 @@
+// quorlin-validate: checks QuorlinServer config files against a data point configuration read
+// from DP list exports, with the module loaded the way the host loads it.
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <sstream>
+
+#include "host/DpConfiguration.hpp"
+#include "host/ErrHdl.hpp"
+#include "tools/DpListReader.hpp"
+#include "tools/ExitCodes.hpp"
+#include "tools/Findings.hpp"
+#include "tools/Formats.hpp"
+#include "tools/ModuleSession.hpp"
+#include "tools/OutputFile.hpp"
+
+using namespace trel::quorlinsrv;
+
+namespace {
+
+constexpr const char* kProgram = "quorlin-validate";
+
+enum class Color { kAuto, kAlways, kNever };
+
+struct Options {
+  std::vector<std::string> configs;
+  std::vector<std::string> dpLists;
+  bool errorsOnly = false;
+  Format format = Format::kText;
+  std::string output;
+  Color color = Color::kAuto;
+  bool quiet = false;
+  bool verbose = false;
+  std::string list;
+  std::string regExp;
+  bool checkRegExp = false;
+  std::string module;
+  bool version = false;
+};
+
+const std::map<std::string, Format> kFormats = {{"text", Format::kText},
+                                                {"json", Format::kJson},
+                                                {"sarif", Format::kSarif},
+                                                {"github", Format::kGithub}};
+const std::map<std::string, Color> kColors = {
+    {"auto", Color::kAuto}, {"always", Color::kAlways}, {"never", Color::kNever}};
+const std::map<std::string, ScriptFunction> kLists = {{"directions", kAllowedDirections},
+                                                      {"data-types", kAllowedDataTypes},
+                                                      {"time-types", kAllowedTimeTypes}};
+
+int fail(const std::string& message) {
+  std::cerr << kProgram << ": " << message << '\n';
+  return kExitFailure;
+}
+
+// The directory of the running program, resolved through symbolic links.
+std::string programDirectory() {
+  char path[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+  if (length <= 0)
+    return ".";
+  std::string exe(path, static_cast<std::size_t>(length));
+  return exe.substr(0, exe.rfind('/'));
+}
+
+std::string realPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+bool isFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The installed module (the library directory relative to the program's), one beside the
+// program, and in the build tree the module built with it.
+std::string defaultModulePath(std::string& tried) {
+  std::string dir = programDirectory();
+  std::vector<std::string> candidates = {
+      dir + "/" QUORLIN_BIN_TO_LIB "/" QUORLIN_MODULE_FILE_NAME,
+      dir + "/" QUORLIN_MODULE_FILE_NAME,
+  };
+  if (realPath(dir) == realPath(QUORLIN_BUILD_PROGRAM_DIR))
+    candidates.push_back(QUORLIN_BUILD_MODULE_PATH);
+  for (const std::string& candidate : candidates) {
+    if (isFile(candidate))
+      return candidate;
+    tried += (tried.empty() ? "" : ", ") + candidate;
+  }
+  return "";
+}
+
+std::unique_ptr<ModuleSession> openModule(const Options& options, std::string& error) {
+  std::string path = options.module;
+  if (path.empty()) {
+    std::string tried;
+    path = defaultModulePath(tried);
+    if (path.empty()) {
+      error = "no module found beside the program (tried " + tried + "); name one with --module";
+      return nullptr;
+    }
+  }
+  return ModuleSession::open(path, error);
+}
+
+// What a non-regular file is, for the message that refuses it.
+const char* fileKind(mode_t mode) {
+  if (S_ISDIR(mode))
+    return "a directory";
+  if (S_ISFIFO(mode))
+    return "a FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode))
+    return "a device";
+  if (S_ISSOCK(mode))
+    return "a socket";
+  return "not a regular file";
+}
+
+// Refuses a CONFIG that exists but is no regular file: reading it could block or make no sense.
+// A missing file is left to the module, which reports it as a finding.
+bool checkConfigFiles(const std::vector<std::string>& configs, std::string& error) {
+  for (const std::string& config : configs) {
+    struct stat info;
+    if (stat(config.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+      error = config + ": error: " + fileKind(info.st_mode) + ", not a regular file";
+      return false;
+    }
+  }
+  return true;
+}
+
+void printSummaries(const std::vector<DpListSummary>& summaries) {
+  for (const DpListSummary& summary : summaries) {
+    std::cerr << summary.file << ": " << summary.types << " types, " << summary.dataPoints
+              << " data points, " << summary.aliases << " aliases";
+    if (summary.repeatedRows > 0)
+      std::cerr << ", " << summary.repeatedRows << " repeated rows";
+    std::cerr << '\n';
+    if (summary.leftOutInternal > 0) {
+      std::cerr << summary.file << ": left out " << summary.leftOutInternal
+                << " internal data points whose types the DP lists do not define\n";
+    }
+    for (const std::string& name : summary.leftOutOther) {
+      std::cerr << summary.file << ": left out data point " << name
+                << ": its type is not defined by any DP list\n";
+    }
+    for (const std::string& note : summary.notes)
+      std::cerr << note << '\n';
+  }
+}
+
+bool loadDataPointConfiguration(const Options& options, std::string& error) {
+  std::vector<DpList> lists(options.dpLists.size());
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    if (!readDpListFile(options.dpLists[i], lists[i], error))
+      return false;
+  }
+  std::vector<DpListSummary> summaries;
+  DpConfiguration& config = DpConfiguration::instance();
+  config.clear();
+  if (!loadDpLists(lists, config, summaries, error))
+    return false;
+  if (options.verbose)
+    printSummaries(summaries);
+  return true;
+}
+
+bool useColor(const Options& options) {
+  if (options.color != Color::kAuto)
+    return options.color == Color::kAlways;
+  const char* noColor = std::getenv("NO_COLOR");
+  const char* term = std::getenv("TERM");
+  return options.output.empty() && isatty(STDOUT_FILENO) && !(noColor && *noColor) &&
+         !(term && std::string(term) == "dumb");
+}
+
+void render(const Report& report, const Options& options, std::ostream& out) {
+  switch (options.format) {
+    case Format::kText:
+      writeText(report, TextStyle{useColor(options), options.quiet}, out);
+      return;
+    case Format::kJson:
+      writeJson(report, out);
+      return;
+    case Format::kSarif:
+      writeSarif(report, out);
+      return;
+    case Format::kGithub:
+      writeGithub(report, out);
+      return;
+  }
+}
+
+int runValidation(const Options& options, const ModuleSession& module, std::ostream& out) {
+  Report report;
+  report.programName = kProgram;
+  report.programVersion = QUORLIN_VERSION;
+  report.moduleVersion = module.version();
+  bool anyFindings = false;
+  for (const std::string& config : options.configs) {
+    FileOutcome outcome;
+    std::string error;
+    if (!module.validate(config, options.errorsOnly, outcome, error))
+      return fail(error);
+    report.files.push_back(makeFileReport(std::move(outcome)));
+    anyFindings = anyFindings || !report.files.back().findings.empty();
+  }
+  render(report, options, out);
+  return anyFindings ? kExitFindings : kExitValid;
+}
+
+int runQuery(const Options& options, const ModuleSession& module, std::ostream& out) {
+  std::string error;
+  if (options.checkRegExp) {
+    bool valid = false;
+    std::string message;
+    if (!module.checkRegExp(options.regExp, valid, message, error))
+      return fail(error);
+    if (!message.empty())
+      out << message << '\n';
+    return valid ? kExitValid : kExitFindings;
+  }
+  std::vector<std::string> names;
+  if (!module.allowedNames(kLists.at(options.list), names, error))
+    return fail(error);
+  for (const std::string& name : names)
+    out << name << '\n';
+  return kExitValid;
+}
+
+void defineOptions(CLI::App& app, Options& options) {
+  app.add_option("CONFIG", options.configs, "Config files to validate, in this order");
+  app.add_option("--dp-list", options.dpLists,
+                 "DP list export with the types, data points and aliases to check against "
+                 "(repeatable; needed to validate)")
+      ->type_name("FILE")
+      ->expected(1)
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_flag("--errors-only", options.errorsOnly,
+               "Let the module return only the blocks with findings");
+  app.add_option("--format", options.format, "Output format")
+      ->transform(CLI::CheckedTransformer(kFormats))
+      ->type_name("text|json|sarif|github");
+  app.add_option("--output", options.output,
+                 "Write the output to FILE, complete or not at all (default: standard output)")
+      ->type_name("FILE");
+  app.add_option("--color", options.color, "Colour of the text format")
+      ->transform(CLI::CheckedTransformer(kColors))
+      ->type_name("auto|always|never");
+  app.add_flag("-q,--quiet", options.quiet, "Text format: findings only, no summary lines");
+  app.add_flag("-v,--verbose", options.verbose,
+               "Tell on standard error what was read from each DP list and which module runs");
+  app.add_option("--list", options.list, "Print the words the module allows, one per line")
+      ->check(CLI::IsMember({"directions", "data-types", "time-types"}))
+      ->type_name("directions|data-types|time-types");
+  app.add_option("--check-regexp", options.regExp,
+                 "Check that PATTERN is a valid regular expression (exit 0 or 1)")
+      ->type_name("PATTERN");
+  app.add_option("--module", options.module,
+                 "The module to load (default: the one installed or built beside the program)")
+      ->type_name("PATH");
+  app.add_flag("--version", options.version, "Print the program's and the module's version");
+}
+
+// Runs everything after the command line was parsed; what goes to standard output lands in `out`.
+int run(Options& options, CLI::App& app, std::ostream& out) {
+  options.checkRegExp = app.count("--check-regexp") > 0;
+  bool query = !options.list.empty() || options.checkRegExp;
+  if (!options.list.empty() && options.checkRegExp)
+    return fail("--list and --check-regexp cannot be combined");
+  if (query && !options.configs.empty())
+    return fail("--list and --check-regexp take no CONFIG");
+  if (!options.version && !query) {
+    if (options.configs.empty())
+      return fail("no CONFIG to validate (see --help)");
+    if (options.dpLists.empty())
+      return fail("--dp-list FILE is needed to validate (see --help)");
+  }
+  std::string error;
+  if (!options.version && !query) {
+    if (!checkConfigFiles(options.configs, error) || !loadDataPointConfiguration(options, error))
+      return fail(error);
+  }
+  std::unique_ptr<ModuleSession> module = openModule(options, error);
+  if (!module)
+    return fail(error);
+  if (options.verbose)
+    std::cerr << "module: " << module->path() << ", version " << module->version() << '\n';
+  if (options.version) {
+    out << kProgram << ' ' << QUORLIN_VERSION << '\n'
+        << "module " << module->version() << ' ' << module->path() << '\n';
+    return kExitValid;
+  }
+  return query ? runQuery(options, *module, out) : runValidation(options, *module, out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "Checks QuorlinServer config files against a data point configuration, with the "
+      "module that the host loads.",
+      kProgram};
+  Options options;
+  defineOptions(app, options);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? kExitValid : kExitFailure;
+  }
+  // The module reports refused calls to the host's error handler: show them, never swallow them.
+  ErrHdl::setSink([](const ErrClass& error) {
+    std::cerr << kProgram << ": host error: " << error.toLine() << '\n';
+  });
+  std::ostringstream out;
+  int code = kExitFailure;
+  try {
+    code = run(options, app, out);
+  } catch (const std::exception& e) {
+    return fail(std::string("internal error: ") + e.what());
+  }
+  if (code == kExitFailure)
+    return code;  // a failed run writes no output at all
+  std::string error;
+  if (options.output.empty()) {
+    std::cout << out.str() << std::flush;
+    if (!std::cout)
+      return fail("error writing standard output");
+  } else if (!writeFileAtomically(options.output, out.str(), error)) {
+    return fail(error);
+  }
+  return code;
+}

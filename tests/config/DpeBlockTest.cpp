@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "config/QuorlinServerConfigDpeBlock.hpp"
-#include "host/DpConfiguration.hpp"
-#include "tests/golden/DpConfigurationText.hpp"
+#include "tests/golden/DpConfigurationFixture.hpp"
 
 namespace trel::quorlinsrv {
 namespace {
@@ -28,13 +27,9 @@ alias ps1_voltage PS1.voltage
 alias nowhere PS9.voltage
 )";
 
-class DpeBlockTest : public ::testing::Test {
+class DpeBlockTest : public test::DpConfigurationFixture {
  protected:
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(test::loadDpConfiguration(kDataPoints, error)) << error;
-  }
-  void TearDown() override { DpConfiguration::instance().clear(); }
+  DpeBlockTest() : DpConfigurationFixture(kDataPoints) {}
 };
 
 using KeyLines = std::vector<std::pair<AttributeIndex, std::string>>;

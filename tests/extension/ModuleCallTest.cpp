@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <regex>
 #include <set>
@@ -45,43 +46,19 @@ struct ScriptVariables {
   // Arguments by letter: variables m(apping) s(tring) d(yn_string) i(nt) n (dyn_int); literals
   // f (a file name), p (a pattern), L (string), M (mapping), D (dyn_string), I (int).
   void build(ExprList& args, const std::string& letters) {
+    const TextVar file("devices.cfg"), pattern("a+"), literal("literal");
+    const MappingVar mapping;
+    const IntegerVar integer(42);
+    const std::map<char, Variable*> variables = {
+        {'m', &result}, {'s', &text}, {'d', &names}, {'i', &number}, {'n', &numbers}};
+    const std::map<char, const Variable*> literals = {{'f', &file},    {'p', &pattern},
+                                                      {'L', &literal}, {'M', &mapping},
+                                                      {'D', &names},   {'I', &integer}};
     for (char letter : letters) {
-      switch (letter) {
-        case 'm':
-          args.appendVariable(result, "mResult");
-          break;
-        case 's':
-          args.appendVariable(text, "sText");
-          break;
-        case 'd':
-          args.appendVariable(names, "dsNames");
-          break;
-        case 'i':
-          args.appendVariable(number, "iCount");
-          break;
-        case 'n':
-          args.appendVariable(numbers, "diValues");
-          break;
-        case 'f':
-          args.appendValue(TextVar("devices.cfg"));
-          break;
-        case 'p':
-          args.appendValue(TextVar("a+"));
-          break;
-        case 'L':
-          args.appendValue(TextVar("literal"));
-          break;
-        case 'M':
-          args.appendValue(MappingVar());
-          break;
-        case 'D':
-          args.appendValue(names);
-          break;
-        case 'I':
-          args.appendValue(IntegerVar(42));
-          break;
-        default:
-          FAIL() << "no argument letter " << letter;
+      if (variables.count(letter) != 0) {
+        args.appendVariable(*variables.at(letter), std::string("var_") + letter);
+      } else {
+        args.appendValue(*literals.at(letter));
       }
     }
   }

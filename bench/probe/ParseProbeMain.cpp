@@ -29,6 +29,14 @@ long peakResidentKiB() {
   return usage.ru_maxrss;
 }
 
+// User and system time of this process so far.
+double cpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 int usage() {
   std::fprintf(stderr,
                "usage: quorlin-bench-parse [--repeat N] --dp-list FILE.dpl [--dp-list ...] "
@@ -78,25 +86,30 @@ int main(int argc, char** argv) {
   const long rssAfterLoad = peakResidentKiB();
 
   std::vector<double> parseSeconds;
+  std::vector<double> parseCpuSeconds;
   std::size_t blockCount = 0;
   std::size_t blocksWithErrors = 0;
   std::string summary;
   for (int run = 0; run < repeat; ++run) {
     const Clock::time_point start = Clock::now();
+    const double cpuStart = cpuSeconds();
     QuorlinServerConfigParser parser;
     std::string parseError;
     QuorlinServerConfigParser::BlockList blocks = parser.parse(config, parseError);
     parseSeconds.push_back(secondsSince(start));
+    parseCpuSeconds.push_back(cpuSeconds() - cpuStart);
     blockCount = blocks.size();
     blocksWithErrors = static_cast<std::size_t>(
         std::count_if(blocks.begin(), blocks.end(), [](const auto& b) { return b->hasErrors(); }));
     summary = parseError;
   }
   std::sort(parseSeconds.begin(), parseSeconds.end());
+  std::sort(parseCpuSeconds.begin(), parseCpuSeconds.end());
 
   std::printf("load_seconds=%.6f\n", loadSeconds);
   std::printf("parse_seconds_min=%.6f\n", parseSeconds.front());
   std::printf("parse_seconds_median=%.6f\n", parseSeconds[parseSeconds.size() / 2]);
+  std::printf("parse_cpu_seconds_median=%.6f\n", parseCpuSeconds[parseCpuSeconds.size() / 2]);
   std::printf("runs=%d\n", repeat);
   std::printf("blocks=%zu\n", blockCount);
   std::printf("blocks_with_errors=%zu\n", blocksWithErrors);

@@ -1,0 +1,252 @@
+#!/usr/bin/env python3
+"""Turns the measurements that bench/run leaves in its data folder into results.md and a scaling
+plot: one table per size, the targets at the largest size, the micro-benchmarks, and the note."""
+import argparse
+import json
+import math
+import os
+
+BASELINES = ["wc -l", "cat", "inih line counter", "Python dict reader"]
+MODULE_COMMANDS = ["parse + checks", "validator, text", "validator, json"]
+IN_PROCESS = "parse + checks, in-process"
+
+
+def read_keys(path):
+    values = {}
+    if os.path.exists(path):
+        with open(path, encoding="utf-8") as f:
+            for line in f:
+                key, sep, value = line.rstrip("\n").partition("=")
+                if sep:
+                    values[key] = value
+    return values
+
+
+def load_size(data, size):
+    gen = read_keys(os.path.join(data, f"gen-{size}.txt"))
+    rows = {}
+    with open(os.path.join(data, f"measure-{size}.tsv"), encoding="utf-8") as f:
+        for line in f:
+            _, index, name, first, rss, runs, cpu = line.rstrip("\n").split("\t")
+            row = {"first": float(first), "rss_kib": int(rss), "runs": int(runs),
+                   "median": float(first), "cpu": float(cpu)}
+            hyperfine = os.path.join(data, f"hyperfine-{size}-{index}.json")
+            if os.path.exists(hyperfine):
+                with open(hyperfine, encoding="utf-8") as h:
+                    result = json.load(h)["results"][0]
+                row["median"] = result["median"]
+                row["cpu"] = result["user"] + result["system"]
+            rows[name] = row
+    probe = read_keys(os.path.join(data, f"probe-{size}.txt"))
+    if "parse_seconds_median" in probe:
+        rows[IN_PROCESS] = {
+            "median": float(probe["parse_seconds_median"]),
+            "runs": int(probe.get("runs", "1")),
+            # Peak of the whole probe, less what the DP list alone had taken.
+            "rss_kib": int(probe["rss_peak_kib"]) - int(probe["rss_after_load_kib"]),
+            "cpu": float(probe["parse_cpu_seconds_median"]),
+        }
+    return {"size": size, "lines": int(gen["lines"]), "bytes": int(gen["bytes"]),
+            "blocks": int(gen["blocks"]), "faulty": int(gen["faulty"]),
+            "devices": int(gen["devices"]), "rows": rows}
+
+
+def ratio(a, b):
+    return a / b if b > 0 else math.inf
+
+
+def fmt_ratio(value):
+    return f"{value:.1f}×" if value >= 10 else f"{value:.2f}×"
+
+
+def size_table(measured):
+    lines = measured["lines"]
+    mbytes = measured["bytes"] / 1e6
+    rows = measured["rows"]
+    out = ["| command | runs | median (s) | CPU (s) | ns / line | MB/s | peak RSS (MiB) | "
+           "RSS / file |" + "".join(f" × {b} |" for b in BASELINES),
+           "|---|---:|---:|---:|---:|---:|---:|---:|" + "---:|" * len(BASELINES)]
+    for name, row in rows.items():
+        median = row["median"]
+        rss = row["rss_kib"] * 1024
+        cells = [name, str(row["runs"]), f"{median:.3f}", f"{row['cpu']:.3f}",
+                 f"{median * 1e9 / lines:.1f}",
+                 f"{mbytes / median:.1f}" if median > 0 else "∞", f"{rss / 2**20:.1f}",
+                 f"{rss / measured['bytes']:.2f}"]
+        for base in BASELINES:
+            cells.append(fmt_ratio(ratio(median, rows[base]["median"])) if base in rows else "–")
+        out.append("| " + " | ".join(cells) + " |")
+    return out
+
+
+def verdict(ok):
+    return "met" if ok else "**missed**"
+
+
+def targets(sizes, micro):
+    largest = sizes[-1]
+    rows = largest["rows"]
+    lines = largest["lines"]
+    file_bytes = largest["bytes"]
+    out = [f"Measured at {largest['blocks']:,} blocks ({lines:,} lines, "
+           f"{file_bytes / 1e6:.1f} MB).", "",
+           "| target | limit | measured | verdict |", "|---|---|---|---|"]
+
+    def add(target, limit, measured, ok):
+        out.append(f"| {target} | {limit} | {measured} | {verdict(ok)} |")
+
+    if IN_PROCESS in rows:
+        ns = rows[IN_PROCESS]["median"] * 1e9 / lines
+        cpu_ns = rows[IN_PROCESS]["cpu"] * 1e9 / lines
+        add("parse and all checks, no result mapping", "≤ 50 ns / line",
+            f"{ns:.0f} ns / line ({ns / 50:.1f}× the limit); CPU {cpu_ns:.0f} ns / line",
+            ns <= 50)
+    json_row = rows.get("validator, json")
+    if json_row:
+        for base, limit in (("Python dict reader", 1.0), ("inih line counter", 2.0)):
+            if base in rows:
+                r = ratio(json_row["median"], rows[base]["median"])
+                cpu = ratio(json_row["cpu"], rows[base]["cpu"])
+                add(f"validator `--format json` vs {base}", f"≤ {limit:g}×",
+                    f"{r:.1f}× ({json_row['median']:.2f} s vs {rows[base]['median']:.2f} s); "
+                    f"CPU {cpu:.1f}×", r <= limit)
+    if "parse + checks" in rows:
+        r = rows["parse + checks"]["rss_kib"] * 1024 / file_bytes
+        add("peak RSS, parse and checks (whole probe process)", "≤ 4× file", f"{r:.1f}× file",
+            r <= 4)
+    whole = [rows[n]["rss_kib"] for n in ("validator, text", "validator, json") if n in rows]
+    if whole:
+        r = max(whole) * 1024 / file_bytes
+        add("peak RSS, whole validator run (worse of text, json)", "≤ 12× file",
+            f"{r:.1f}× file", r <= 12)
+    if len(sizes) >= 2:
+        previous = sizes[-2]
+        factor = largest["blocks"] / previous["blocks"]
+        limit = 1.1 * factor
+        for name in [IN_PROCESS] + MODULE_COMMANDS:
+            if name in rows and name in previous["rows"]:
+                r = ratio(rows[name]["median"], previous["rows"][name]["median"])
+                cpu = ratio(rows[name]["cpu"], previous["rows"][name]["cpu"])
+                m = ratio(rows[name]["rss_kib"], previous["rows"][name]["rss_kib"])
+                add(f"time({largest['blocks']:,}) / time({previous['blocks']:,}), {name}",
+                    f"≤ {limit:g}", f"{r:.1f}; CPU {cpu:.1f}; memory {m:.1f}", r <= limit)
+    for fit in micro_fits(micro):
+        add(f"growth of `{fit['name']}`", "linear in blocks", fit["text"], fit["linear"])
+    return out
+
+
+def micro_fits(micro):
+    fits = []
+    for bench in micro:
+        if bench.get("aggregate_name") == "BigO":
+            name = bench["name"].replace("_BigO", "")
+            complexity = bench.get("big_o", "?")
+            rms = next((b for b in micro if b["name"] == name + "_RMS"), None)
+            text = f"fitted {complexity}"
+            if rms is not None:
+                text += f", RMS {100 * rms.get('rms', 0):.0f} %"
+            fits.append({"name": name, "text": text,
+                         "linear": complexity in ("N", "(1)", "lgN")})
+    return fits
+
+
+def micro_table(micro):
+    out = ["| benchmark | iterations | CPU time / iteration | per line | per block | MB/s |",
+           "|---|---:|---:|---:|---:|---:|"]
+    for bench in micro:
+        if bench.get("run_type") != "iteration":
+            continue
+        unit = bench.get("time_unit", "ns")
+        per_line = bench.get("per_line")
+        per_block = bench.get("per_block")
+        items = bench.get("items_per_second")
+        rate = bench.get("bytes_per_second")
+        out.append("| {} | {} | {:.3g} {} | {} | {} | {} |".format(
+            bench["name"], bench["iterations"], bench["cpu_time"], unit,
+            f"{per_line * 1e9:.0f} ns" if per_line else "–",
+            f"{per_block * 1e9:.0f} ns" if per_block else
+            (f"{1e9 / items:.1f} ns / lookup" if items else "–"),
+            f"{rate / 1e6:.1f}" if rate else "–"))
+    return out
+
+
+def plot(sizes, path):
+    import matplotlib
+    matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+
+    names = list(sizes[-1]["rows"].keys())
+    blocks = [s["blocks"] for s in sizes]
+    fig, (left, right) = plt.subplots(1, 2, figsize=(12, 5))
+    for name in names:
+        present = [s for s in sizes if name in s["rows"]]
+        x = [s["blocks"] for s in present]
+        left.plot(x, [s["rows"][name]["median"] for s in present], marker="o", label=name)
+        right.plot(x, [s["rows"][name]["rss_kib"] / 1024 for s in present], marker="o",
+                   label=name)
+    file_mib = [s["bytes"] / 2**20 for s in sizes]
+    right.plot(blocks, file_mib, "k:", label="file size")
+    left.set_title("median time")
+    left.set_ylabel("seconds")
+    right.set_title("peak resident memory")
+    right.set_ylabel("MiB")
+    for axis in (left, right):
+        axis.set_xscale("log")
+        axis.set_yscale("log")
+        axis.set_xlabel("blocks")
+        axis.grid(True, which="both", alpha=0.3)
+    left.legend(fontsize="small")
+    fig.tight_layout()
+    fig.savefig(path, dpi=110)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--data", required=True)
+    parser.add_argument("--results", required=True)
+    parser.add_argument("--plot", required=True)
+    parser.add_argument("--notes")
+    args = parser.parse_args()
+
+    env = read_keys(os.path.join(args.data, "env.txt"))
+    sizes = sorted((load_size(args.data, int(s)) for s in env["sizes"].split()),
+                   key=lambda s: s["blocks"])
+    micro = []
+    micro_path = os.path.join(args.data, "micro.json")
+    if os.path.exists(micro_path):
+        with open(micro_path, encoding="utf-8") as f:
+            micro = json.load(f)["benchmarks"]
+
+    out = ["# Benchmark results", "",
+           "Written by `bench/run` (see README.md); every figure below comes from one run of it.",
+           "", f"- commit {env.get('commit')}, {env.get('compiler')}, {env.get('hyperfine')}, "
+           f"{env.get('python')}",
+           f"- {env.get('cores')} cores: {env.get('cpu')}",
+           f"- load at the start: `{env.get('uptime_start', '').strip()}`",
+           f"- load at the end: `{env.get('uptime_end', '').strip()}`",
+           "- medians of hyperfine runs (standard output to /dev/null); a command slower than "
+           "the run's budget was run once, under time(1) only (runs = 1). CPU is user + system "
+           "time (hyperfine's mean, or time(1)'s), the fairer figure while other work shares "
+           "the cores. Peak RSS from time(1). The in-process row is the parser's own clock around `parse` (median of "
+           "its runs), its RSS the growth of the peak over what the DP list had taken.", ""]
+    out += ["## Targets", ""] + targets(sizes, micro) + [""]
+    for measured in sizes:
+        out += [f"## {measured['blocks']:,} blocks", "",
+                f"{measured['devices']:,} devices, {measured['lines']:,} lines, "
+                f"{measured['bytes'] / 1e6:.1f} MB, {measured['faulty']:,} faulty blocks.", ""]
+        out += size_table(measured) + [""]
+    out += ["## Scaling", "", "![time and memory against blocks](scaling.png)", ""]
+    if micro:
+        out += ["## Micro-benchmarks", "",
+                "Google Benchmark, CPU time. `BM_ValidationPass` minus `BM_BlockChecks` is "
+                "the cost of the checks across blocks.", ""] + micro_table(micro) + [""]
+    if args.notes and os.path.exists(args.notes):
+        with open(args.notes, encoding="utf-8") as f:
+            out += ["## Note", "", f.read().strip(), ""]
+    with open(args.results, "w", encoding="utf-8") as f:
+        f.write("\n".join(out))
+    plot(sizes, args.plot)
+
+
+if __name__ == "__main__":
+    main()

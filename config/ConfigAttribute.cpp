@@ -9,13 +9,19 @@ namespace {
 
 // The message of the occurrence rules that apply, or "" when none does.
 std::string occurrenceMessage(const ConfigAttribute& attribute, bool mandatory) {
+  const bool repeated = attribute.count >= 2;
+  const bool missing = mandatory && attribute.count == 0;
+  const bool empty = mandatory && attribute.count == 1 && attribute.value.empty();
+  if (!repeated && !missing && !empty) {
+    return std::string();  // the common case builds no stream
+  }
   std::ostringstream message;
-  if (attribute.count >= 2) {
+  if (repeated) {
     message << "attribute '" << attribute.name << "' appeared " << attribute.count
             << " times for this block";
-  } else if (mandatory && attribute.count == 0) {
+  } else if (missing) {
     message << "mandatory attribute '" << attribute.name << "' didn't appear in config file";
-  } else if (mandatory && attribute.value.empty()) {
+  } else {
     message << "the value of mandatory attribute '" << attribute.name
             << "' is empty in config file";
   }

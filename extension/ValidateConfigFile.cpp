@@ -44,6 +44,7 @@ std::string lineRangeText(const QuorlinServerConfigDpeBlock& block) {
 // is empty.
 void appendCheckedValue(const std::string& text, const std::string& error, DynVar& list) {
   auto checked = std::make_unique<DynVar>(ANYTYPE_VAR);
+  checked->reserve(3);
   checked->append(new AnyTypeVar(new TextVar(CharString(text))));
   checked->append(new AnyTypeVar(new BitVar(error.empty())));
   checked->append(new AnyTypeVar(new TextVar(CharString(error))));
@@ -60,6 +61,13 @@ void buildResultMapping(const BlockList& blocks, bool errorsOnly, MappingVar& re
   }
   auto lineNumbers = std::make_unique<DynVar>(DYNANYTYPE_VAR);
   auto syntax = std::make_unique<DynVar>(TEXT_VAR);
+  if (!errorsOnly) {
+    for (auto& list : attributeLists) {
+      list->reserve(blocks.size());
+    }
+    lineNumbers->reserve(blocks.size());
+    syntax->reserve(blocks.size());
+  }
   for (const auto& block : blocks) {
     if (errorsOnly && !block->hasErrors()) {
       continue;

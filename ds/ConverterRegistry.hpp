@@ -1,8 +1,8 @@
 // The converter function types and the two registries that index the setters and getters.
 //
-// The registries are complete before any code of the module runs (and may be used from the static
-// initialisation of other files as well); they never change afterwards, so any thread may look
-// converters up at any time without locking.
+// Both registries are complete when first used, even from the static initialisation of another
+// file, and they never change afterwards, so any thread may look converters up at any time
+// without locking. A miss message names the data type through the vocabulary (valueTypeName).
 #pragma once
 
 #include <cstdint>

@@ -50,23 +50,36 @@ class QuorlinServerConfigParser {
   std::string comment;
 
  private:
-  // Line reader steps.
+  // Line reader steps. Every problem becomes a message on the block being filled.
+  // Adds a comment line to the leading comment, or records it as misplaced.
   void processComment(const std::string& line, BlockList& output);
+  // Handles a line that is neither blank nor a comment: a section header or a key line.
   void processLine(std::string_view trimmedLine, BlockList& output);
+  // Takes device and class name from the text between the brackets; false when malformed.
   bool parseSectionHeader(std::string_view text);
+  // Records one key line on the current block ("dpe" first closes it); false for an unknown key.
   bool processKeyValue(std::string_view key, std::string_view value, BlockList& output);
+  // Closes the current block unless it is empty.
   void finishBlock(BlockList& output, std::uint32_t closingLine);
+  // Gives the current block the header's names (and message), appends it, starts a new one.
   void closeBlock(BlockList& output, std::uint32_t closingLine);
+  // Puts the message of a malformed header that no block followed on a block of its own.
   void reportUnusedHeaderError(BlockList& output);
 
-  // Checks across blocks; each returns false when it attached a message.
+  // Checks across blocks, in file order; each returns false when it attached a message.
+  // Groups the block into its device run; a name whose run began before is reported.
   bool checkDeviceName(const BlockPtr& block);
+  // Reports a property name met before in the current device run.
   bool checkPropertyName(const BlockPtr& block);
+  // Settles the current run: it becomes its class's reference or is compared with it.
   bool checkDeviceClass();
+  // Compares every block of `group` with the reference, then reports what the group lacks.
   bool compareWithReference(const DeviceGroup& group, const DeviceGroup& reference);
+  // Reports the first difference of `block` from `referenceBlock` (null: no such property).
   bool compareBlocks(const DeviceGroup& group, QuorlinServerConfigDpeBlock& block,
                      const DeviceGroup& reference,
                      const QuorlinServerConfigDpeBlock* referenceBlock);
+  // Reports, on reference blocks not reported yet, the properties that `group` lacks.
   bool reportMissingInGroup(const DeviceGroup& group, const DeviceGroup& reference);
 
   // Reading: names of the section header in force; validation: device of the run collected.
@@ -84,8 +97,9 @@ class QuorlinServerConfigParser {
   // malformed header is reported even when no block follows it.
   std::uint32_t headerLine = 0;
   bool headerHasBlock = false;
-  // Per class reference: its blocks not yet reported as missing from a later device, in property
-  // order. Shrinks as messages are set, so each later device costs only its own size.
+  // Per class reference: its blocks that may still be reported as missing from a later device,
+  // in property order. Shrinks as messages are set, so the check of each later device costs its
+  // own size and the messages it sets, not the reference's size.
   std::map<const DeviceGroup*, std::vector<QuorlinServerConfigDpeBlock*>> unreportedReferenceBlocks;
 };
 

@@ -3,7 +3,8 @@
 //
 // Every directory below cases/ is one case:
 //   config.txt                 the file validated (or filename.txt: the name to pass instead,
-//                              taken relative to the case directory unless it is empty)
+//                              taken relative to the case directory unless it is empty or
+//                              begins with a NUL byte; NUL bytes are passed on as they are)
 //   dp.txt                     the data point configuration (format: DpConfigurationText.hpp)
 //   expected-all.txt           outcome of QuorlinServerConfigParser_validateAll
 //   expected-errors-only.txt   outcome of QuorlinServerConfigParser_validateErrorsOnly
@@ -72,7 +73,7 @@ std::string fileNameOf(const fs::path& dir) {
   while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) {
     name.pop_back();
   }
-  return name.empty() ? name : (dir / name).string();
+  return name.empty() || name.front() == '\0' ? name : (dir / name).string();
 }
 
 // Calls function `funcNum` with a result mapping and an error text that hold leftovers, as a
@@ -82,7 +83,7 @@ std::string runCase(const ExternModule& module, unsigned funcNum, const std::str
   result.setAt(new TextVar("left over"), new TextVar("from an earlier call"));
   TextVar errMsg("left over");
   ExprList args;
-  args.appendValue(TextVar(fileName.c_str()), "fileName");
+  args.appendValue(TextVar(fileName.data(), fileName.size()), "fileName");
   args.appendVariable(result, "result");
   args.appendVariable(errMsg, "errMsg");
   CtrlThread thread;

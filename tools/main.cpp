@@ -31,9 +31,9 @@ struct Options {
   std::vector<std::string> configs;
   std::vector<std::string> dpLists;
   bool errorsOnly = false;
-  Format format = Format::kText;
+  std::string format = "text";
   std::string output;
-  Color color = Color::kAuto;
+  std::string color = "auto";
   bool quiet = false;
   bool verbose = false;
   std::string list;
@@ -172,8 +172,8 @@ bool loadDataPointConfiguration(const Options& options, std::string& error) {
 }
 
 bool useColor(const Options& options) {
-  if (options.color != Color::kAuto)
-    return options.color == Color::kAlways;
+  if (kColors.at(options.color) != Color::kAuto)
+    return kColors.at(options.color) == Color::kAlways;
   const char* noColor = std::getenv("NO_COLOR");
   const char* term = std::getenv("TERM");
   return options.output.empty() && isatty(STDOUT_FILENO) && !(noColor && *noColor) &&
@@ -181,7 +181,7 @@ bool useColor(const Options& options) {
 }
 
 void render(const Report& report, const Options& options, std::ostream& out) {
-  switch (options.format) {
+  switch (kFormats.at(options.format)) {
     case Format::kText:
       writeText(report, TextStyle{useColor(options), options.quiet}, out);
       return;
@@ -234,6 +234,15 @@ int runQuery(const Options& options, const ModuleSession& module, std::ostream& 
   return kExitValid;
 }
 
+// Accepts the keys of `words`; the type name of the option already lists them in the help.
+template <typename Value>
+CLI::Validator oneOf(const std::map<std::string, Value>& words) {
+  std::vector<std::string> keys;
+  for (const auto& entry : words)
+    keys.push_back(entry.first);
+  return CLI::IsMember(keys).description("");
+}
+
 void defineOptions(CLI::App& app, Options& options) {
   app.add_option("CONFIG", options.configs, "Config files to validate, in this order");
   app.add_option("--dp-list", options.dpLists,
@@ -246,19 +255,19 @@ void defineOptions(CLI::App& app, Options& options) {
   app.add_flag("--errors-only", options.errorsOnly,
                "Let the module return only the blocks with findings");
   app.add_option("--format", options.format, "Output format")
-      ->transform(CLI::CheckedTransformer(kFormats))
+      ->check(oneOf(kFormats))
       ->type_name("text|json|sarif|github");
   app.add_option("--output", options.output,
                  "Write the output to FILE, complete or not at all (default: standard output)")
       ->type_name("FILE");
   app.add_option("--color", options.color, "Colour of the text format")
-      ->transform(CLI::CheckedTransformer(kColors))
+      ->check(oneOf(kColors))
       ->type_name("auto|always|never");
   app.add_flag("-q,--quiet", options.quiet, "Text format: findings only, no summary lines");
   app.add_flag("-v,--verbose", options.verbose,
                "Tell on standard error what was read from each DP list and which module runs");
   app.add_option("--list", options.list, "Print the words the module allows, one per line")
-      ->check(CLI::IsMember({"directions", "data-types", "time-types"}))
+      ->check(oneOf(kLists))
       ->type_name("directions|data-types|time-types");
   app.add_option("--check-regexp", options.regExp,
                  "Check that PATTERN is a valid regular expression (exit 0 or 1)")

@@ -22,8 +22,8 @@ bool ModuleSession::call(ScriptFunction function, ExprList& args, int& result,
   CtrlThread thread(CharString("quorlin-validate"));
   auto* value = dynamic_cast<const IntegerVar*>(module_->call(function, args, thread));
   if (!thread.getLastErrors().empty()) {
-    error = "the module refused the call of function " + std::to_string(function) + ": " +
-            thread.getLastErrors().front().toLine();
+    error = "the module refused the call of function " + std::to_string(function) +
+            " (host error above)";
     return false;
   }
   if (!value) {

@@ -19,6 +19,7 @@ const std::string kExamples = std::string(QUORLIN_SOURCE_DIR) + "/examples/";
 const std::string kPlant = kExamples + "plant.dpl";
 const std::string kValid = kExamples + "valid.cfg";
 const std::string kInvalid = kExamples + "invalid.cfg";
+const std::string kMisbehaving = QUORLIN_MISBEHAVING_MODULE_PATH;
 
 RunResult run(std::vector<std::string> args) {
   return runProgram(kProgram, args);
@@ -95,6 +96,18 @@ INSTANTIATE_TEST_SUITE_P(
                  {"--module", QUORLIN_HOST_LIBRARY_PATH, "--list", "directions"},
                  2,
                  "does not export newExternHdl"},
+        ExitCase{"refused call",
+                 {"--module", kMisbehaving, "--dp-list", kPlant, kValid},
+                 2,
+                 "host error: WARNING, CTRL, 75, quorlin-validate, refuse, Not enough"},
+        ExitCase{"result without lists",
+                 {"--module", kMisbehaving, "--errors-only", "--dp-list", kPlant, kValid},
+                 2,
+                 "has no list \"class\""},
+        ExitCase{"miscounted list",
+                 {"--module", kMisbehaving, "--list", "directions"},
+                 2,
+                 "returned 5 for a list of 0 words"},
         ExitCase{"directory", {"--dp-list", kPlant, kValid, kExamples}, 2, "a directory"},
         ExitCase{"device", {"--dp-list", kPlant, "/dev/null"}, 2, "a device"},
         ExitCase{"FIFO", {"--dp-list", kPlant, fifo()}, 2, "a FIFO"},

@@ -26,6 +26,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION "devel")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+find_program(QUORLIN_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(NOT QUORLIN_DPKG_SHLIBDEPS)
+  # Without dpkg-dev the dependencies cannot be computed: those of a Debian 12 build.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11)")
+endif()
 # The stand-in host ships in the package itself; dpkg-shlibdeps finds it there.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
     "${CMAKE_BINARY_DIR}/host")

@@ -5,7 +5,6 @@
 
 #include <dirent.h>
 #include <nlohmann/json.hpp>
-#include <regex>
 
 #include "tests/tools/RunProgram.hpp"
 
@@ -205,16 +204,6 @@ TEST(Cli, SarifHasTheRequiredPropertiesAndOneResultPerFinding) {
   }
   EXPECT_EQ(run["results"][1]["locations"][0]["physicalLocation"]["region"],
             Json::parse(R"({"startLine": 17, "endLine": 22})"));
-}
-
-TEST(Cli, GithubWritesOneCommandPerFinding) {
-  RunResult result = run({"--format", "github", "--dp-list", kPlant, kInvalid});
-  std::regex command(R"(::error file=[^,]+,line=\d+,endLine=\d+,title=\w+::.+)");
-  std::size_t lines = 0;
-  std::istringstream in(result.out);
-  for (std::string line; std::getline(in, line); ++lines)
-    EXPECT_TRUE(std::regex_match(line, command)) << line;
-  EXPECT_EQ(lines, 9u);
 }
 
 TEST(Cli, OutputIsWholeOrUntouched) {

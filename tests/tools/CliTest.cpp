@@ -44,6 +44,10 @@ struct ExitCase {
   const char* stderrFragment;  // "" when standard error must stay empty
 };
 
+void PrintTo(const ExitCase& c, std::ostream* os) {
+  *os << c.what;
+}
+
 class ExitCodes : public testing::TestWithParam<ExitCase> {};
 
 TEST_P(ExitCodes, AreDocumented) {

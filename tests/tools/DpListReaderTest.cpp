@@ -45,6 +45,10 @@ struct ElementCase {
   std::vector<std::pair<std::string, int>> elements;  // -1: must not exist
 };
 
+void PrintTo(const ElementCase& c, std::ostream* os) {
+  *os << c.what;
+}
+
 class DpListElements : public testing::TestWithParam<ElementCase> {};
 
 TEST_P(DpListElements, ReachesExactlyTheseElements) {
@@ -96,6 +100,10 @@ struct ErrorCase {
   unsigned line;
   const char* fragment;
 };
+
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+  *os << "line " << c.line << ": " << c.fragment;
+}
 
 class DpListErrors : public testing::TestWithParam<ErrorCase> {};
 

@@ -71,6 +71,10 @@ struct GoldenCase {
   const char* dpList;  // below tests/tools/dpl/, or the example plant
 };
 
+void PrintTo(const GoldenCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 // Every case with each validation function that it has a golden outcome for.
 std::vector<std::tuple<GoldenCase, bool>> casesWithOutcomes(std::vector<GoldenCase> cases) {
   std::vector<std::tuple<GoldenCase, bool>> runs;

@@ -142,6 +142,7 @@ void QuorlinServerConfigDpeBlock::validate() {
   checkValueType();
   checkTimeType();
   checkDpe();
+  checkTypeCompatibility();
 }
 
 void QuorlinServerConfigDpeBlock::reset() {
@@ -149,6 +150,8 @@ void QuorlinServerConfigDpeBlock::reset() {
     attribute.reset();
   }
   isArray = false;
+  setter = nullptr;
+  getter = nullptr;
   blockError.clear();
   firstLine = 0;
   lastLine = 0;

@@ -1,5 +1,5 @@
 // One property mapping of one device: its attributes, its line range, its errors, and what the
-// checks derive from it (the resolved element and the parsed vocabulary codes).
+// checks derive from it (the resolved element, the parsed vocabulary codes and the converters).
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include "config/AttributeIndex.hpp"
 #include "config/ConfigAttribute.hpp"
 #include "config/Vocabulary.hpp"
+#include "ds/ConverterRegistry.hpp"
 #include "host/DpTypes.hpp"
 
 namespace trel::quorlinsrv {
@@ -41,13 +42,19 @@ class QuorlinServerConfigDpeBlock {
 
   // Runs every per-block check; each stores its findings as attribute errors.
   void validate();
-  // Clears attributes, block error, line range and array-ness; derived codes stay.
+  // Clears attributes, block error, line range, array-ness and converters; derived codes stay.
   void reset();
 
   // Resolves "alias"/"dpe" to an element of the host's configuration and records its id, type
   // and array-ness. True when the element exists and is a leaf; else the reason is stored in the
   // "dpe" and "alias" errors (or in the one attribute whose occurrences are wrong).
   bool checkDpe();
+
+  // Looks up the setter (directions with an outgoing side) and then the getter (with an incoming
+  // side) for the element type, data type and array-ness, and keeps them. Skipped, returning
+  // true, when "dpe", "alias", "value" or "direction" already has an error. False when a needed
+  // converter is missing; the registry's message then replaces the "dpe" and "alias" errors.
+  bool checkTypeCompatibility();
 
   std::map<AttributeIndex, ConfigAttribute> attributes;
   std::string dpeName;
@@ -56,6 +63,8 @@ class QuorlinServerConfigDpeBlock {
   Direction direction{};
   ValueType valueType{};
   bool isArray = false;
+  ds::SetterFn setter = nullptr;
+  ds::GetterFn getter = nullptr;
   TimeType timeType{};
   std::string blockError;
   std::uint32_t firstLine = 0;

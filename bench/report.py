@@ -150,8 +150,8 @@ def shape_growth(micro):
         if bench.get("run_type") != "iteration" or "per_block" not in bench:
             continue
         family, _, arg = bench["name"].partition("/")
-        if ":" not in arg:
-            continue
+        if ":" not in arg or "/" in arg:
+            continue  # a family of one shape argument only
         label, _, value = arg.partition(":")
         families.setdefault((family, label), []).append((int(value), bench["per_block"]))
     growth = []
@@ -200,7 +200,7 @@ def plot(sizes, path):
         right.plot(x, [s["rows"][name]["rss_kib"] / 1024 for s in present], marker="o",
                    label=name)
     file_mib = [s["bytes"] / 2**20 for s in sizes]
-    right.plot(blocks, file_mib, "k:", label="file size")
+    (file_line,) = right.plot(blocks, file_mib, "k:", label="size of the config file")
     left.set_title("median time")
     left.set_ylabel("seconds")
     right.set_title("peak resident memory")
@@ -211,6 +211,7 @@ def plot(sizes, path):
         axis.set_xlabel("blocks")
         axis.grid(True, which="both", alpha=0.3)
     left.legend(fontsize="small")
+    right.legend(handles=[file_line], fontsize="small", loc="upper left")
     fig.tight_layout()
     fig.savefig(path, dpi=110)
 

@@ -76,10 +76,10 @@ std::string numbered(const std::string& stem, std::uint64_t number, int width) {
 
 ClassSpec planClass(Random& random, unsigned index, unsigned properties) {
   constexpr unsigned kWords = std::size(kClassWords);
-  ClassSpec spec;
-  spec.name = kClassWords[index % kWords];
+  ClassSpec plan;
+  plan.name = kClassWords[index % kWords];
   if (index >= kWords) {
-    spec.name += std::to_string(index / kWords);
+    plan.name += std::to_string(index / kWords);
   }
   const std::uint64_t offset = random.below(std::size(kPropertyWords));
   for (unsigned i = 0; i < properties; ++i) {
@@ -91,9 +91,9 @@ ClassSpec planClass(Random& random, unsigned index, unsigned properties) {
     const TypedElement& typed = pick(random, kTypedElements);
     PropertySpec entry{property,        lowerCase(property),       typed.elementType,
                        typed.valueType, pick(random, kDirections), pick(random, kTimeTypes)};
-    spec.properties.push_back(std::move(entry));
+    plan.properties.push_back(std::move(entry));
   }
-  return spec;
+  return plan;
 }
 
 // One block's lines, with `fault` applied.
@@ -223,7 +223,7 @@ std::string configText(const GeneratedSet& set, ConfigCounts& counts) {
   // every later device of the class differ from it.
   std::vector<bool> classHasReference(set.classes.size(), false);
   for (const DeviceSpec& device : set.devices) {
-    const ClassSpec& spec = set.classes[device.classIndex];
+    const ClassSpec& plan = set.classes[device.classIndex];
     const bool isReference = !device.classless && !classHasReference[device.classIndex];
     if (!device.classless) {
       classHasReference[device.classIndex] = true;
@@ -232,10 +232,10 @@ std::string configText(const GeneratedSet& set, ConfigCounts& counts) {
     out += device.name;
     if (!device.classless) {
       out += " _instance_of_ ";
-      out += spec.name;
+      out += plan.name;
     }
     out += "]\n";
-    for (const PropertySpec& property : spec.properties) {
+    for (const PropertySpec& property : plan.properties) {
       FaultKind fault{};
       const bool faulty = random.chance(options.faultShare);
       if (faulty) {
@@ -263,10 +263,10 @@ std::string dpListText(const GeneratedSet& set) {
   out += "# DP list of the QuorlinServer benchmark config, seed " +
          std::to_string(set.options.seed) + "\n";
   out += "TypeName\n";
-  for (const ClassSpec& spec : set.classes) {
+  for (const ClassSpec& plan : set.classes) {
     unsigned id = 1;
-    out += spec.name + "." + spec.name + "\t1#" + std::to_string(id++) + "\n";
-    for (const PropertySpec& property : spec.properties) {
+    out += plan.name + "." + plan.name + "\t1#" + std::to_string(id++) + "\n";
+    for (const PropertySpec& property : plan.properties) {
       out += "\t" + property.element + "\t" + std::to_string(property.elementType) + "#" +
              std::to_string(id++) + "\n";
     }
@@ -288,11 +288,11 @@ std::string dpListText(const GeneratedSet& set) {
 }
 
 bool fillDpConfiguration(const GeneratedSet& set, DpConfiguration& config, std::string& error) {
-  for (const ClassSpec& spec : set.classes) {
+  for (const ClassSpec& plan : set.classes) {
     DpTypeNode root;
-    root.name = spec.name;
+    root.name = plan.name;
     root.type = DPELEMENT_RECORD;
-    for (const PropertySpec& property : spec.properties) {
+    for (const PropertySpec& property : plan.properties) {
       DpTypeNode child;
       child.name = property.element;
       child.type = property.elementType;

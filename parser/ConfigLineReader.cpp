@@ -1,8 +1,8 @@
 // The line reader: turns the lines of a config file into blocks and the leading comment.
-#include <boost/algorithm/string/classification.hpp>
 #include <boost/algorithm/string/split.hpp>
 #include <boost/algorithm/string/trim.hpp>
 #include <boost/range/iterator_range.hpp>
+#include <locale>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,9 +23,32 @@ std::string_view viewOf(TextRange range) {
   return std::string_view(range.begin(), range.size());
 }
 
-// `text` without leading and trailing whitespace of the global locale; no characters are copied.
-std::string_view trimmed(std::string_view text) {
-  return viewOf(boost::algorithm::trim_copy_if(rangeOf(text), boost::algorithm::is_space()));
+// Whitespace of the global locale, classified once per table instead of once per byte: Boost's
+// is_space() looks the ctype facet up again for every byte it tests. The global locale cannot
+// change while one file is read, so a table built when reading starts answers the same.
+class SpaceTable {
+ public:
+  SpaceTable() {
+    const auto& ctype = std::use_facet<std::ctype<char>>(std::locale());
+    for (int c = 0; c < 256; ++c) {
+      space_[c] = ctype.is(std::ctype_base::space, static_cast<char>(c));
+    }
+  }
+  bool operator()(char c) const { return space_[static_cast<unsigned char>(c)]; }
+
+ private:
+  bool space_[256];
+};
+
+// The table as a Boost classification predicate (by reference: predicates are copied freely).
+struct IsSpace {
+  const SpaceTable* table;
+  bool operator()(char c) const { return (*table)(c); }
+};
+
+// `text` without leading and trailing whitespace; no characters are copied.
+std::string_view trimmed(std::string_view text, IsSpace isSpace) {
+  return viewOf(boost::algorithm::trim_copy_if(rangeOf(text), isSpace));
 }
 
 struct KeyRule {
@@ -86,6 +109,10 @@ std::string unexpectedKeyMessage(std::uint32_t line, std::string_view key) {
   return message.str();
 }
 
+// The table of the thread that reads; rebuilt when a read starts, so that it follows the global
+// locale of that moment.
+thread_local SpaceTable readerSpaces;
+
 bool isSectionHeader(std::string_view text) {
   return text.size() >= 3 && text.front() == '[' && text.back() == ']';
 }
@@ -100,10 +127,12 @@ void QuorlinServerConfigParser::readLines(std::istream& input, BlockList& output
   currentBlock = std::make_shared<QuorlinServerConfigDpeBlock>();
   lineNumber = 0;
   comment.clear();
+  readerSpaces = SpaceTable();
+  const IsSpace isSpace{&readerSpaces};
   std::string line;  // reused for every line
   while (std::getline(input, line)) {
     ++lineNumber;
-    const std::string_view text = trimmed(line);
+    const std::string_view text = trimmed(line, isSpace);
     if (text.empty()) {
       continue;
     }
@@ -139,25 +168,27 @@ void QuorlinServerConfigParser::processLine(std::string_view trimmedLine, BlockL
     parseSectionHeader(trimmedLine.substr(1, trimmedLine.size() - 2));
     return;
   }
-  std::vector<TextRange> parts;
-  boost::algorithm::split(parts, rangeOf(trimmedLine),
-                          boost::algorithm::is_any_of(kKeyValueSeparator),
-                          boost::algorithm::token_compress_off);
-  if (parts.size() != 2) {
+  // Split at every separator, without merging: two parts exactly when the line holds one.
+  const std::size_t separator = trimmedLine.find_first_of(kKeyValueSeparator);
+  if (separator == std::string_view::npos ||
+      trimmedLine.find_first_of(kKeyValueSeparator, separator + 1) != std::string_view::npos) {
     currentBlock->addError(lineNumber, lineSyntaxMessage(trimmedLine));
     return;
   }
-  processKeyValue(trimmed(viewOf(parts[0])), trimmed(viewOf(parts[1])), output);
+  const IsSpace isSpace{&readerSpaces};
+  processKeyValue(trimmed(trimmedLine.substr(0, separator), isSpace),
+                  trimmed(trimmedLine.substr(separator + 1), isSpace), output);
 }
 
 bool QuorlinServerConfigParser::parseSectionHeader(std::string_view text) {
   deviceName.clear();
   className.clear();
   headerError.clear();
-  const std::string_view inner = trimmed(text);
+  const IsSpace isSpace{&readerSpaces};
+  const std::string_view inner = trimmed(text, isSpace);
   std::vector<TextRange> words;
-  boost::algorithm::split(words, rangeOf(inner), boost::algorithm::is_space(),
-                          boost::algorithm::token_compress_off);
+  words.reserve(3);
+  boost::algorithm::split(words, rangeOf(inner), isSpace, boost::algorithm::token_compress_off);
   if (words.size() == 1) {
     deviceName.assign(viewOf(words[0]));
     return true;

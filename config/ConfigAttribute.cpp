@@ -30,13 +30,13 @@ std::string occurrenceMessage(const ConfigAttribute& attribute, bool mandatory) 
 
 }  // namespace
 
-ConfigAttribute::ConfigAttribute(std::string name) : name(std::move(name)) {}
+ConfigAttribute::ConfigAttribute(std::string_view name) : name(name) {}
 
 ConfigAttribute::~ConfigAttribute() = default;
 
-void ConfigAttribute::set(std::string newValue) {
+void ConfigAttribute::set(std::string_view newValue) {
   if (count == 0) {
-    value = std::move(newValue);
+    value.assign(newValue);  // a repeat copies nothing
   }
   ++count;
 }

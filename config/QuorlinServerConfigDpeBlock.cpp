@@ -7,23 +7,6 @@ namespace trel::quorlinsrv {
 
 namespace {
 
-struct AttributeSlot {
-  AttributeIndex index;
-  const char* displayName;
-};
-
-// Display names of the attributes; those fed from a key line equal their key.
-constexpr AttributeSlot kAttributeSlots[kAttributeCount] = {
-    {kClassName, "Device class name"},
-    {kDeviceName, "Quorlin device name"},
-    {kDpe, "dpe"},
-    {kAlias, "alias"},
-    {kProperty, "property"},
-    {kDirection, "direction"},
-    {kValue, "value"},
-    {kTime, "time"},
-};
-
 // Parses the attribute's word into `code`; the parse error (or "") becomes the attribute's error.
 template <typename Code>
 bool parseWord(ConfigAttribute& attribute, bool (*parse)(std::string, Code&, std::string&),
@@ -36,10 +19,19 @@ bool parseWord(ConfigAttribute& attribute, bool (*parse)(std::string, Code&, std
 
 }  // namespace
 
-QuorlinServerConfigDpeBlock::QuorlinServerConfigDpeBlock() {
-  for (const AttributeSlot& slot : kAttributeSlots) {
-    attributes.emplace(slot.index, ConfigAttribute(slot.displayName));
-  }
+// Display names of the attributes in index order; those fed from a key line equal their key.
+QuorlinServerConfigDpeBlock::QuorlinServerConfigDpeBlock()
+    : attributes{ConfigAttribute("Device class name"),
+                 ConfigAttribute("Quorlin device name"),
+                 ConfigAttribute("dpe"),
+                 ConfigAttribute("alias"),
+                 ConfigAttribute("property"),
+                 ConfigAttribute("direction"),
+                 ConfigAttribute("value"),
+                 ConfigAttribute("time")} {
+  static_assert(kClassName == 0 && kDeviceName == 1 && kDpe == 2 && kAlias == 3 && kProperty == 4 &&
+                    kDirection == 5 && kValue == 6 && kTime == 7,
+                "the names above are in index order");
   reset();
 }
 
@@ -53,8 +45,8 @@ void QuorlinServerConfigDpeBlock::widenRange(std::uint32_t line) {
 }
 
 void QuorlinServerConfigDpeBlock::setAttribute(std::uint32_t line, AttributeIndex index,
-                                               std::string value) {
-  attribute(index).set(std::move(value));
+                                               std::string_view value) {
+  attribute(index).set(value);
   widenRange(line);
 }
 
@@ -70,7 +62,7 @@ bool QuorlinServerConfigDpeBlock::isEmpty() const {
   if (!blockError.empty()) {
     return false;
   }
-  for (const auto& [index, attribute] : attributes) {
+  for (const ConfigAttribute& attribute : attributes) {
     if (attribute.count != 0) {
       return false;
     }
@@ -94,7 +86,7 @@ std::string QuorlinServerConfigDpeBlock::errorText() const {
   if (!blockError.empty()) {
     return blockError;
   }
-  for (const auto& [index, attribute] : attributes) {
+  for (const ConfigAttribute& attribute : attributes) {
     if (!attribute.error.empty()) {
       return attribute.error;
     }
@@ -146,7 +138,7 @@ void QuorlinServerConfigDpeBlock::validate() {
 }
 
 void QuorlinServerConfigDpeBlock::reset() {
-  for (auto& [index, attribute] : attributes) {
+  for (ConfigAttribute& attribute : attributes) {
     attribute.reset();
   }
   isArray = false;

@@ -2,9 +2,10 @@
 // checks derive from it (the resolved element, the parsed vocabulary codes and the converters).
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <map>
 #include <string>
+#include <string_view>
 
 #include "config/AttributeIndex.hpp"
 #include "config/ConfigAttribute.hpp"
@@ -23,7 +24,7 @@ class QuorlinServerConfigDpeBlock {
   virtual ~QuorlinServerConfigDpeBlock();
 
   // Records one occurrence of the attribute `index` from file line `line` and widens the range.
-  void setAttribute(std::uint32_t line, AttributeIndex index, std::string value);
+  void setAttribute(std::uint32_t line, AttributeIndex index, std::string_view value);
   // Appends a block-level message (line feed separated) and widens the range to `line`.
   void addError(std::uint32_t line, const std::string& message);
   // True when nothing was recorded: no block error and no attribute occurrence.
@@ -56,7 +57,8 @@ class QuorlinServerConfigDpeBlock {
   // converter is missing; the registry's message then replaces the "dpe" and "alias" errors.
   bool checkTypeCompatibility();
 
-  std::map<AttributeIndex, ConfigAttribute> attributes;
+  // Indexed by AttributeIndex; always the eight attributes, in index order.
+  std::array<ConfigAttribute, kAttributeCount> attributes;
   std::string dpeName;
   DpIdentifier dpId;
   DpElementType elementType = DPELEMENT_NOELEMENT;

@@ -212,7 +212,7 @@ bool QuorlinServerConfigParser::processKeyValue(std::string_view key, std::strin
   if (rule->beginsBlock) {
     finishBlock(output, lineNumber - 1);
   }
-  currentBlock->setAttribute(lineNumber, rule->index, std::string(value));
+  currentBlock->setAttribute(lineNumber, rule->index, value);
   return true;
 }
 

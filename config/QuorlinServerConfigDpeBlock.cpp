@@ -70,19 +70,19 @@ bool QuorlinServerConfigDpeBlock::isEmpty() const {
   return true;
 }
 
-std::string QuorlinServerConfigDpeBlock::attributeValue(AttributeIndex index) const {
-  return attribute(index).getValue();
+const std::string& QuorlinServerConfigDpeBlock::attributeValue(AttributeIndex index) const {
+  return attribute(index).value;
 }
 
-std::string QuorlinServerConfigDpeBlock::attributeError(AttributeIndex index) const {
-  return attribute(index).getError();
+const std::string& QuorlinServerConfigDpeBlock::attributeError(AttributeIndex index) const {
+  return attribute(index).error;
 }
 
 void QuorlinServerConfigDpeBlock::setAttributeError(AttributeIndex index, std::string text) {
   attribute(index).error = std::move(text);
 }
 
-std::string QuorlinServerConfigDpeBlock::errorText() const {
+const std::string& QuorlinServerConfigDpeBlock::errorText() const {
   if (!blockError.empty()) {
     return blockError;
   }
@@ -91,7 +91,8 @@ std::string QuorlinServerConfigDpeBlock::errorText() const {
       return attribute.error;
     }
   }
-  return std::string();
+  static const std::string kNone;
+  return kNone;
 }
 
 std::string QuorlinServerConfigDpeBlock::positionedErrorText() const {

@@ -30,13 +30,14 @@ class QuorlinServerConfigDpeBlock {
   // True when nothing was recorded: no block error and no attribute occurrence.
   bool isEmpty() const;
 
-  std::string attributeValue(AttributeIndex index) const;
-  std::string attributeError(AttributeIndex index) const;
+  // Views of the block's own texts: valid while the block lives and the attribute is not changed.
+  const std::string& attributeValue(AttributeIndex index) const;
+  const std::string& attributeError(AttributeIndex index) const;
   // Replaces the error of the attribute `index`.
   void setAttributeError(AttributeIndex index, std::string text);
 
   // The block error if any, else the first attribute error in index order, else "".
-  std::string errorText() const;
+  const std::string& errorText() const;
   bool hasErrors() const { return !errorText().empty(); }
   // "line(s) F...L: " + errorText() ("...L" left out while lastLine is 0).
   std::string positionedErrorText() const;

@@ -38,19 +38,19 @@ struct Aspect {
   const char* word;
   AttributeIndex source;  // both blocks' errors of this attribute must be empty to compare
   bool (*differs)(const Block&, const Block&);
-  std::string (*shown)(const Block&);
+  std::string_view (*shown)(const Block&);
 };
 
 const Aspect kAspects[] = {
     {"direction", kDirection,
      [](const Block& a, const Block& b) { return a.direction != b.direction; },
-     [](const Block& b) { return b.attributeValue(kDirection); }},
+     [](const Block& b) { return std::string_view(b.attributeValue(kDirection)); }},
     {"data type", kValue, [](const Block& a, const Block& b) { return a.valueType != b.valueType; },
-     [](const Block& b) { return b.attributeValue(kValue); }},
+     [](const Block& b) { return std::string_view(b.attributeValue(kValue)); }},
     {"rank", kValue, [](const Block& a, const Block& b) { return a.isArray != b.isArray; },
-     [](const Block& b) { return std::string(b.isArray ? "1" : "0"); }},
+     [](const Block& b) { return std::string_view(b.isArray ? "1" : "0"); }},
     {"time type", kTime, [](const Block& a, const Block& b) { return a.timeType != b.timeType; },
-     [](const Block& b) { return std::string(timeTypeName(b.timeType)); }},
+     [](const Block& b) { return std::string_view(timeTypeName(b.timeType)); }},
 };
 
 std::string mismatchMessage(const std::string& className, const Aspect& aspect, const Block& block,
@@ -72,7 +72,7 @@ bool comparable(const Aspect& aspect, const Block& block, const Block& reference
 }  // namespace
 
 bool QuorlinServerConfigParser::checkDeviceName(const BlockPtr& block) {
-  const std::string name = block->attributeValue(kDeviceName);
+  const std::string& name = block->attributeValue(kDeviceName);
   if (name.empty()) {
     return true;
   }
@@ -93,11 +93,11 @@ bool QuorlinServerConfigParser::checkDeviceName(const BlockPtr& block) {
 }
 
 bool QuorlinServerConfigParser::checkPropertyName(const BlockPtr& block) {
-  std::string property = block->attributeValue(kProperty);
+  const std::string& property = block->attributeValue(kProperty);
   if (property.empty()) {
     return true;
   }
-  if (!seenProperties.insert(std::move(property)).second) {
+  if (!seenProperties.insert(property).second) {
     block->setAttributeError(kProperty, kPropertyNotUnique);
     return false;
   }
@@ -106,7 +106,7 @@ bool QuorlinServerConfigParser::checkPropertyName(const BlockPtr& block) {
 
 bool QuorlinServerConfigParser::checkDeviceClass() {
   bool ok = true;
-  const std::string name = groupClassName(currentGroup);
+  const std::string& name = groupClassName(currentGroup);
   if (!name.empty()) {
     const auto reference = classReferences.find(name);
     if (reference == classReferences.end()) {

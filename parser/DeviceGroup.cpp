@@ -6,8 +6,9 @@ namespace trel::quorlinsrv {
 
 namespace {
 
-std::string firstBlockAttribute(const DeviceGroup& group, AttributeIndex index) {
-  return group.blocks.empty() ? std::string() : group.blocks.begin()->second->attributeValue(index);
+const std::string& firstBlockAttribute(const DeviceGroup& group, AttributeIndex index) {
+  static const std::string kNone;
+  return group.blocks.empty() ? kNone : group.blocks.begin()->second->attributeValue(index);
 }
 
 }  // namespace
@@ -19,11 +20,11 @@ void addToGroup(DeviceGroup& group, const std::shared_ptr<QuorlinServerConfigDpe
   group.blocks.emplace(block->attributeValue(kProperty), block);
 }
 
-std::string groupClassName(const DeviceGroup& group) {
+const std::string& groupClassName(const DeviceGroup& group) {
   return firstBlockAttribute(group, kClassName);
 }
 
-std::string groupDeviceName(const DeviceGroup& group) {
+const std::string& groupDeviceName(const DeviceGroup& group) {
   return firstBlockAttribute(group, kDeviceName);
 }
 

@@ -5,14 +5,16 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "config/QuorlinServerConfigDpeBlock.hpp"
 
 namespace trel::quorlinsrv {
 
 struct DeviceGroup {
-  // The first block of each property name; later blocks with the same name are not entered.
-  std::map<std::string, std::shared_ptr<QuorlinServerConfigDpeBlock>> blocks;
+  // The first block of each property name; later blocks with the same name are not entered. The
+  // keys view the property value of the block they map to, which that entry keeps alive.
+  std::map<std::string_view, std::shared_ptr<QuorlinServerConfigDpeBlock>> blocks;
   // firstLine of the first block entered; 0 while the group is empty.
   std::int32_t startLine = 0;
 };
@@ -21,7 +23,7 @@ struct DeviceGroup {
 // sets the group's start line.
 void addToGroup(DeviceGroup& group, const std::shared_ptr<QuorlinServerConfigDpeBlock>& block);
 // Class and device name of the block with the smallest property name; "" for an empty group.
-std::string groupClassName(const DeviceGroup& group);
-std::string groupDeviceName(const DeviceGroup& group);
+const std::string& groupClassName(const DeviceGroup& group);
+const std::string& groupDeviceName(const DeviceGroup& group);
 
 }  // namespace trel::quorlinsrv

@@ -90,8 +90,10 @@ class QuorlinServerConfigParser {
   BlockPtr currentBlock;
   std::map<std::string, DeviceGroup> classReferences;
   DeviceGroup currentGroup;
-  std::set<std::string> seenDevices;
-  std::set<std::string> seenProperties;
+  // Views of the names in the blocks of the pass (which the caller holds while it runs); each
+  // pass starts by clearing them.
+  std::set<std::string_view> seenDevices;
+  std::set<std::string_view> seenProperties;
 
   // Where the header in force was read, and whether a block was closed under it, so that a
   // malformed header is reported even when no block follows it.

@@ -18,6 +18,8 @@
 
 namespace trel::quorlinsrv {
 
+class BlockArena;
+
 class QuorlinServerConfigParser {
  public:
   using BlockPtr = std::shared_ptr<QuorlinServerConfigDpeBlock>;
@@ -88,6 +90,8 @@ class QuorlinServerConfigParser {
   std::string headerError;
   std::uint32_t lineNumber = 0;
   BlockPtr currentBlock;
+  // Where the blocks of the current read are allocated; every block keeps it alive.
+  std::shared_ptr<BlockArena> blockArena;
   std::map<std::string, DeviceGroup> classReferences;
   DeviceGroup currentGroup;
   // Views of the names in the blocks of the pass (which the caller holds while it runs); each

@@ -1,5 +1,11 @@
 #include "parser/QuorlinServerConfigParser.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
 namespace trel::quorlinsrv {
 
 namespace {
@@ -41,7 +47,21 @@ bool QuorlinServerConfigParser::openFile(const std::string& fileName, std::strin
   }
   lineNumber = 0;
   file.clear();
-  file.open(fileName, std::ios::in);
+  // Only a regular file is read: a directory holds no lines, and a FIFO or a device can block
+  // or never end. The descriptor is opened without blocking and checked first; the stream then
+  // reopens that very file through it, so that nothing swapped in under the name is read.
+  const int descriptor = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat info {};
+  if (descriptor >= 0 && ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode)) {
+    file.open("/proc/self/fd/" + std::to_string(descriptor), std::ios::in);
+    if (!file.is_open()) {
+      file.clear();
+      file.open(fileName, std::ios::in);  // without /proc, by name
+    }
+  }
+  if (descriptor >= 0) {
+    ::close(descriptor);
+  }
   if (!file.is_open()) {
     error = kOpenFailed;
     return false;

@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <new>
 #include <sstream>
 
 #include "host/DpConfiguration.hpp"
@@ -310,6 +312,28 @@ int run(Options& options, CLI::App& app, std::ostream& out) {
   return query ? runQuery(options, *module, out) : runValidation(options, *module, out);
 }
 
+// Everything after the command line was parsed: validation or query, then the output, written
+// complete or not at all.
+int runAndWrite(Options& options, CLI::App& app) {
+  // The module reports refused calls to the host's error handler: show them, never swallow them.
+  ErrHdl::setSink([](const ErrClass& error) {
+    std::cerr << kProgram << ": host error: " << error.toLine() << '\n';
+  });
+  std::ostringstream out;
+  int code = run(options, app, out);
+  if (code == kExitFailure)
+    return code;  // a failed run writes no output at all
+  std::string error;
+  if (options.output.empty()) {
+    std::cout << out.str() << std::flush;
+    if (!std::cout)
+      return fail("error writing standard output");
+  } else if (!writeFileAtomically(options.output, out.str(), error)) {
+    return fail(error);
+  }
+  return code;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -324,26 +348,14 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? kExitValid : kExitFailure;
   }
-  // The module reports refused calls to the host's error handler: show them, never swallow them.
-  ErrHdl::setSink([](const ErrClass& error) {
-    std::cerr << kProgram << ": host error: " << error.toLine() << '\n';
-  });
-  std::ostringstream out;
-  int code = kExitFailure;
   try {
-    code = run(options, app, out);
+    return runAndWrite(options, app);
+  } catch (const std::bad_alloc&) {
+    // Said without allocating: there may be no memory left for a message.
+    static const char kOutOfMemory[] = "quorlin-validate: out of memory\n";
+    std::fwrite(kOutOfMemory, 1, sizeof(kOutOfMemory) - 1, stderr);
+    return kExitFailure;
   } catch (const std::exception& e) {
     return fail(std::string("internal error: ") + e.what());
   }
-  if (code == kExitFailure)
-    return code;  // a failed run writes no output at all
-  std::string error;
-  if (options.output.empty()) {
-    std::cout << out.str() << std::flush;
-    if (!std::cout)
-      return fail("error writing standard output");
-  } else if (!writeFileAtomically(options.output, out.str(), error)) {
-    return fail(error);
-  }
-  return code;
 }

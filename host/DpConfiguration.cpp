@@ -45,16 +45,16 @@ struct DpConfiguration::Store {
     return true;
   }
 
-  // `name` without the local system prefix, and a bare data point name as its root.
-  std::string canonicalName(std::string_view name) const {
-    std::string prefix = systemName + ":";
-    if (name.size() >= prefix.size() && name.substr(0, prefix.size()) == prefix) {
-      name.remove_prefix(prefix.size());
+  // `name` without the local system prefix ("System1:"), and a bare data point name as its root,
+  // written into `canonical`.
+  void canonicalName(std::string_view name, std::string& canonical) const {
+    if (name.size() > systemName.size() && name.compare(0, systemName.size(), systemName) == 0 &&
+        name[systemName.size()] == ':') {
+      name.remove_prefix(systemName.size() + 1);
     }
-    std::string canonical(name);
+    canonical.assign(name);
     if (!canonical.empty() && canonical.find('.') == std::string::npos)
       canonical += '.';
-    return canonical;
   }
 };
 
@@ -162,7 +162,10 @@ bool DpConfiguration::findAlias(std::string_view alias, std::string& elementName
 }
 
 bool DpConfiguration::findElement(std::string_view name, DpIdentifier& id) const {
-  auto it = store_->elements.find(store_->canonicalName(name));
+  // One buffer per thread: a lookup allocates nothing once the buffer has grown.
+  thread_local std::string canonical;
+  store_->canonicalName(name, canonical);
+  auto it = store_->elements.find(canonical);
   if (it == store_->elements.end())
     return false;
   id = it->second;

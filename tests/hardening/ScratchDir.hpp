@@ -1,0 +1,33 @@
+// A directory for the files a test makes, and small file helpers.
+#pragma once
+
+#include <string>
+
+namespace trel::quorlinsrv::test {
+
+// A fresh directory below the system's temporary directory, open to every user (so that a child
+// without root's rights reaches the files in it), removed with its content at the end.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  // The path of `name` inside the directory.
+  std::string at(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Writes `bytes` to `path` as they are, replacing the file.
+void writeBytes(const std::string& path, const std::string& bytes);
+std::string readBytes(const std::string& path);
+
+// "" when `actual` equals `expected`, otherwise where they first differ, with a little context
+// (control bytes escaped), so that a difference in a text of megabytes stays readable.
+std::string firstDifference(const std::string& expected, const std::string& actual);
+
+}  // namespace trel::quorlinsrv::test

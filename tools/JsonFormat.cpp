@@ -1,4 +1,6 @@
 #include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
 
 #include "tools/Formats.hpp"
 
@@ -8,35 +10,149 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json checkedJson(const CheckedText& value) {
-  return Json{{"text", value.text}, {"ok", value.ok}, {"error", value.error}};
+// Writes the report as it goes, laid out as nlohmann's dump with an indent of two spaces lays
+// it out: no tree of the whole report and no string of the whole text. Strings that need
+// escaping or may hold invalid UTF-8 still go through nlohmann, so every byte stays as before.
+class JsonWriter {
+ public:
+  explicit JsonWriter(std::ostream& out) : out_(out) {}
+  JsonWriter(const JsonWriter&) = delete;
+  JsonWriter& operator=(const JsonWriter&) = delete;
+  ~JsonWriter() { flush(); }
+
+  // "{" or "[": the first member follows on a new line, one level deeper.
+  void open(char bracket) {
+    buffer_ += bracket;
+    ++depth_;
+    first_ = true;
+  }
+  // "}" or "]" on a line of its own; an empty one closes right after its opening bracket.
+  void close(char bracket) {
+    --depth_;
+    if (!first_) {
+      newLine();
+    }
+    buffer_ += bracket;
+    first_ = false;
+    if (buffer_.size() >= kFlushSize) {
+      flush();
+    }
+  }
+  // Starts the next member of an object ("key": ) or of an array (no key).
+  void key(std::string_view name) {
+    element();
+    string(name);
+    buffer_ += ": ";
+  }
+  void element() {
+    if (!first_) {
+      buffer_ += ',';
+    }
+    newLine();
+    first_ = false;
+  }
+
+  void string(std::string_view text) {
+    if (isPlain(text)) {
+      buffer_ += '"';
+      buffer_ += text;
+      buffer_ += '"';
+    } else {
+      buffer_ += Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
+  }
+  void raw(std::string_view text) { buffer_ += text; }
+  void boolean(bool value) { buffer_ += value ? "true" : "false"; }
+  void integer(int value) { buffer_ += std::to_string(value); }
+
+  void flush() {
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kFlushSize = std::size_t{1} << 16;
+
+  // Printable ASCII other than '"' and '\\' is written as it is by every escaping rule.
+  static bool isPlain(std::string_view text) {
+    for (char c : text) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x20 || byte >= 0x7f || c == '"' || c == '\\') {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  void newLine() {
+    buffer_ += '\n';
+    buffer_.append(2 * depth_, ' ');
+  }
+
+  std::ostream& out_;
+  std::string buffer_;
+  std::size_t depth_ = 0;
+  bool first_ = true;
+};
+
+void writeChecked(JsonWriter& json, const CheckedText& value) {
+  json.open('{');
+  json.key("text");
+  json.string(value.text);
+  json.key("ok");
+  json.boolean(value.ok);
+  json.key("error");
+  json.string(value.error);
+  json.close('}');
 }
 
-Json blockJson(const BlockOutcome& block) {
-  Json json = Json::object();
-  for (std::size_t f = 0; f < kBlockFieldCount; ++f)
-    json[blockFieldKey(static_cast<BlockField>(f))] = checkedJson(block.fields[f]);
-  json[kSyntaxKey] = block.syntax;
-  return json;
+void writeBlock(JsonWriter& json, const BlockOutcome& block) {
+  json.open('{');
+  for (std::size_t f = 0; f < kBlockFieldCount; ++f) {
+    json.key(blockFieldKey(static_cast<BlockField>(f)));
+    writeChecked(json, block.fields[f]);
+  }
+  json.key(kSyntaxKey);
+  json.string(block.syntax);
+  json.close('}');
+}
+
+void writeFile(JsonWriter& json, const FileOutcome& outcome) {
+  json.open('{');
+  json.key("file");
+  json.string(outcome.file);
+  json.key("result");
+  json.integer(outcome.result);
+  json.key("errMsg");
+  json.string(outcome.errMsg);
+  json.key("comment");
+  json.string(outcome.comment);
+  json.key("blocks");
+  json.open('[');
+  for (const BlockOutcome& block : outcome.blocks) {
+    json.element();
+    writeBlock(json, block);
+  }
+  json.close(']');
+  json.close('}');
 }
 
 }  // namespace
 
 void writeJson(const Report& report, std::ostream& out) {
-  Json files = Json::array();
+  JsonWriter json(out);
+  json.open('{');
+  json.key("module");
+  json.string(report.moduleVersion);
+  json.key("files");
+  json.open('[');
   for (const FileReport& file : report.files) {
-    const FileOutcome& outcome = file.outcome;
-    Json blocks = Json::array();
-    for (const BlockOutcome& block : outcome.blocks)
-      blocks.push_back(blockJson(block));
-    files.push_back(Json{{"file", outcome.file},
-                         {"result", outcome.result},
-                         {"errMsg", outcome.errMsg},
-                         {"comment", outcome.comment},
-                         {"blocks", std::move(blocks)}});
+    json.element();
+    writeFile(json, file.outcome);
   }
-  Json json{{"module", report.moduleVersion}, {"files", std::move(files)}};
-  out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+  json.close(']');
+  json.close('}');
+  json.raw("\n");
 }
 
 }  // namespace trel::quorlinsrv

@@ -2,7 +2,6 @@
 // script's result mapping, error text and integer.
 #include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "extension/QuorlinServerConfigValidator.hpp"
@@ -28,14 +27,11 @@ constexpr std::size_t kAttributeColumnCount = std::size(kAttributeColumns);
 
 // "F...L", or "F...???" while the block has no last line.
 std::string lineRangeText(const QuorlinServerConfigDpeBlock& block) {
-  std::ostringstream text;
-  text << block.firstLine << "...";
-  if (block.lastLine > 0) {
-    text << block.lastLine;
-  } else {
-    text << "???";
-  }
-  return text.str();
+  // Decimal without fill, as a stream writes it; to_string needs no stream per block.
+  std::string text = std::to_string(block.firstLine);
+  text += "...";
+  text += block.lastLine > 0 ? std::to_string(block.lastLine) : std::string("???");
+  return text;
 }
 
 }  // namespace

@@ -11,14 +11,30 @@ namespace {
 constexpr const char* kBlockFieldKeys[kBlockFieldCount] = {
     "class", "device", "property", "alias", "dpe", "direction", "valueType", "timeType", "lineNo"};
 
+// `value` as a `Class` when its type code passes `hasType`, else null. The host's scalar and
+// anytype codes each belong to one class only, so the code test can replace a dynamic_cast.
+template <typename Class>
+const Class* as(const Variable* value, bool (*hasType)(VariableType)) {
+  return value != nullptr && hasType(value->isA()) ? static_cast<const Class*>(value) : nullptr;
+}
+
+bool isText(VariableType type) {
+  return type == TEXT_VAR;
+}
+bool isBit(VariableType type) {
+  return type == BIT_VAR;
+}
+bool isAnyType(VariableType type) {
+  return type == ANYTYPE_VAR;
+}
 std::string textOf(const Variable* value) {
-  auto* text = dynamic_cast<const TextVar*>(value);
+  auto* text = as<TextVar>(value, isText);
   return text ? text->getValue().str() : std::string();
 }
 
 // Unwraps the anytype elements of a checked value.
 const Variable* heldValue(const Variable* item) {
-  auto* any = dynamic_cast<const AnyTypeVar*>(item);
+  auto* any = as<AnyTypeVar>(item, isAnyType);
   return any ? any->getVar() : item;
 }
 
@@ -26,12 +42,14 @@ bool readCheckedText(const Variable* item, CheckedText& checked) {
   auto* triple = dynamic_cast<const DynVar*>(heldValue(item));
   if (!triple || triple->getNumberOfItems() != 3)
     return false;
-  auto* text = dynamic_cast<const TextVar*>(heldValue(triple->getAt(0)));
-  auto* ok = dynamic_cast<const BitVar*>(heldValue(triple->getAt(1)));
-  auto* error = dynamic_cast<const TextVar*>(heldValue(triple->getAt(2)));
+  auto* text = as<TextVar>(heldValue(triple->getAt(0)), isText);
+  auto* ok = as<BitVar>(heldValue(triple->getAt(1)), isBit);
+  auto* error = as<TextVar>(heldValue(triple->getAt(2)), isText);
   if (!text || !ok || !error)
     return false;
-  checked = {text->getValue().str(), ok->getValue(), error->getValue().str()};
+  checked.text = text->getValue().str();
+  checked.ok = ok->getValue();
+  checked.error = error->getValue().str();
   return true;
 }
 

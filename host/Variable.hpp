@@ -1,6 +1,7 @@
 // The host's script values: the type codes and the abstract base of every variable class.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -71,6 +72,11 @@ class HOST_API Variable {
   // A new default value of `type` (0, "", empty dyn of the element type, ...); null for a code
   // that names no variable class. The caller owns it.
   static Variable* allocate(VariableType type);
+
+  // Variables are many and small (a result mapping holds about seventy per block): they come
+  // from slots of a few sizes, carved from large chunks, instead of a malloc each.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* memory, std::size_t size) noexcept;
 
  protected:
   Variable() = default;

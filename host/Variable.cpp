@@ -1,5 +1,7 @@
 #include "host/Variable.hpp"
 
+#include <sys/mman.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -39,11 +41,15 @@ class VariablePool {
     }
     const std::size_t bytes = (slotClass + 1) * kStep;
     if (left_ < bytes) {
-      next_ = static_cast<char*>(std::malloc(kChunk));
+      next_ = static_cast<char*>(std::aligned_alloc(kChunk, kChunk));
       if (next_ == nullptr) {
         left_ = 0;
         throw std::bad_alloc();
       }
+#ifdef MADV_HUGEPAGE
+      // One page fault maps the whole chunk instead of one per 4 KiB; only advice.
+      madvise(next_, kChunk, MADV_HUGEPAGE);
+#endif
       left_ = kChunk;  // the rest of the old chunk is dropped: less than 64 bytes
     }
     void* memory = next_;
@@ -61,7 +67,8 @@ class VariablePool {
   }
 
  private:
-  static constexpr std::size_t kChunk = std::size_t{1} << 20;
+  // One transparent huge page.
+  static constexpr std::size_t kChunk = std::size_t{2} << 20;
 
   struct FreeSlot {
     FreeSlot* next;

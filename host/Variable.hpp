@@ -74,7 +74,7 @@ class HOST_API Variable {
   static Variable* allocate(VariableType type);
 
   // Variables are many and small (a result mapping holds about seventy per block): they come
-  // from slots of a few sizes, carved from large chunks, instead of a malloc each.
+  // from slots of a few sizes, carved from 2 MiB chunks, instead of a malloc each.
   static void* operator new(std::size_t size);
   static void operator delete(void* memory, std::size_t size) noexcept;
 

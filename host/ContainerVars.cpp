@@ -1,6 +1,9 @@
 #include "host/ContainerVars.hpp"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "host/VariableConversion.hpp"
 
@@ -40,10 +43,54 @@ std::string joinTexts(const std::vector<std::string>& texts) {
 
 // --- DynVar ---------------------------------------------------------------------------------
 
+DynVar::Items::~Items() {
+  clear();
+  delete[] heap_;
+}
+
+void DynVar::Items::swap(Items& other) noexcept {
+  // Inline elements move with their list; a heap array changes hands.
+  std::swap(inline_, other.inline_);
+  std::swap(heap_, other.heap_);
+  std::swap(size_, other.size_);
+  std::swap(capacity_, other.capacity_);
+}
+
+void DynVar::Items::reserve(std::size_t count) {
+  if (count <= capacity_)
+    return;
+  auto* grown = new Variable*[count];
+  std::copy(data(), data() + size_, grown);
+  delete[] heap_;
+  heap_ = grown;
+  capacity_ = static_cast<std::uint32_t>(count);
+  std::fill(std::begin(inline_), std::end(inline_), nullptr);
+}
+
+void DynVar::Items::push_back(Variable* item) {
+  if (size_ == capacity_) {
+    std::unique_ptr<Variable> owned(item);  // freed if growing throws
+    reserve(std::size_t{capacity_} * 2);
+    owned.release();
+  }
+  data()[size_++] = item;
+}
+
+void DynVar::Items::clear() {
+  Variable** items = data();
+  for (std::uint32_t i = 0; i < size_; ++i) {
+    delete items[i];
+    items[i] = nullptr;
+  }
+  size_ = 0;
+}
+
 DynVar::DynVar(const DynVar& other) : Variable(other), elementType_(other.elementType_) {
   items_.reserve(other.items_.size());
-  for (const auto& item : other.items_)
-    items_.emplace_back(item ? item->clone() : nullptr);
+  for (std::size_t i = 0; i < other.items_.size(); ++i) {
+    const Variable* item = other.items_[i];
+    items_.push_back(item ? item->clone() : nullptr);
+  }
 }
 
 DynVar::~DynVar() = default;
@@ -58,17 +105,17 @@ bool DynVar::assign(const Variable& sourceVar) {
   const Variable& source = host_detail::unwrapAnyType(sourceVar);
   if (&source == this)
     return true;
-  std::vector<std::unique_ptr<Variable>> items;
+  Items items;
   auto take = [&](const Variable* element) {
     if (element == nullptr) {
-      items.emplace_back();
+      items.push_back(nullptr);
       return true;
     }
     Variable* copy =
         elementType_ == NO_VAR ? element->clone() : convertedCopy(*element, elementType_);
     if (copy == nullptr)
       return false;
-    items.emplace_back(copy);
+    items.push_back(copy);
     return true;
   };
   if (const auto* dyn = dynamic_cast<const DynVar*>(&source)) {
@@ -80,14 +127,14 @@ bool DynVar::assign(const Variable& sourceVar) {
   } else if (!host_detail::isScalar(source) || !take(&source)) {
     return false;
   }
-  items_ = std::move(items);
+  items_.swap(items);
   return true;
 }
 
 std::string DynVar::formatValue() const {
   std::vector<std::string> texts;
-  for (const auto& item : items_)
-    texts.push_back(item ? item->formatValue() : std::string());
+  for (std::size_t i = 0; i < items_.size(); ++i)
+    texts.push_back(items_[i] ? items_[i]->formatValue() : std::string());
   return joinTexts(texts);
 }
 

@@ -119,12 +119,12 @@ Table headerTable(const std::vector<std::string>& columns) {
 }
 
 // An element's code column: CODE, CODE#ID, CODE#, and for a type reference CODE#ID:TYPE.
-struct ElementSpec {
+struct ElementColumn {
   std::int32_t code = 0;
   std::string referencedType;
 };
 
-bool parseElementSpec(const std::string& text, ElementSpec& spec, std::string& problem) {
+bool parseElementColumn(const std::string& text, ElementColumn& column, std::string& problem) {
   std::size_t colon = text.find(':');
   std::string codeAndId = text.substr(0, colon);
   std::string code = codeAndId.substr(0, codeAndId.find('#'));
@@ -138,13 +138,13 @@ bool parseElementSpec(const std::string& text, ElementSpec& spec, std::string& p
     problem = "element id in '" + text + "' is not a decimal number";
     return false;
   }
-  spec.code = std::stoi(code);
-  spec.referencedType = colon == std::string::npos ? std::string() : text.substr(colon + 1);
-  if (spec.code == kTypeRefCode && spec.referencedType.empty()) {
+  column.code = std::stoi(code);
+  column.referencedType = colon == std::string::npos ? std::string() : text.substr(colon + 1);
+  if (column.code == kTypeRefCode && column.referencedType.empty()) {
     problem = "type reference '" + text + "' names no type: expected 41#ID:TYPE";
     return false;
   }
-  if (spec.code != kTypeRefCode && colon != std::string::npos) {
+  if (column.code != kTypeRefCode && colon != std::string::npos) {
     problem = "'" + text + "' names a type, but only code 41 is a type reference";
     return false;
   }
@@ -260,13 +260,13 @@ class Reader {
                   "malformed type line: expected NAME<TAB>CODE#ID, indented by one TAB per level",
                   error);
     }
-    ElementSpec spec;
+    ElementColumn column;
     std::string problem;
-    if (!parseElementSpec(columns[1], spec, problem))
+    if (!parseElementColumn(columns[1], column, problem))
       return fail(line, problem, error);
     DpTypeNode node;
-    node.type = static_cast<DpElementType>(spec.code);
-    node.referencedType = spec.referencedType;
+    node.type = static_cast<DpElementType>(column.code);
+    node.referencedType = column.referencedType;
     if (depth == 0)
       return rootRow(line, columns[0], std::move(node), error);
 

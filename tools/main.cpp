@@ -10,7 +10,6 @@
 #include <iostream>
 #include <map>
 #include <new>
-#include <sstream>
 
 #include "host/DpConfiguration.hpp"
 #include "host/ErrHdl.hpp"
@@ -319,16 +318,19 @@ int runAndWrite(Options& options, CLI::App& app) {
   ErrHdl::setSink([](const ErrClass& error) {
     std::cerr << kProgram << ": host error: " << error.toLine() << '\n';
   });
-  std::ostringstream out;
+  ChunkedOutput buffer;
+  std::ostream out(&buffer);
+  out.exceptions(std::ios::badbit);  // a chunk that cannot be had ends the run as out of memory
   int code = run(options, app, out);
   if (code == kExitFailure)
     return code;  // a failed run writes no output at all
   std::string error;
   if (options.output.empty()) {
-    std::cout << out.str() << std::flush;
-    if (!std::cout)
+    // Straight to the descriptor: what the formats wrote is not copied into another buffer.
+    std::cout.flush();
+    if (!std::cout || !writePieces(STDOUT_FILENO, buffer.pieces()))
       return fail("error writing standard output");
-  } else if (!writeFileAtomically(options.output, out.str(), error)) {
+  } else if (!writeFileAtomically(options.output, buffer.pieces(), error)) {
     return fail(error);
   }
   return code;

@@ -1,8 +1,96 @@
 #include "host/DpConfiguration.hpp"
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <unordered_map>
+
+namespace {
+
+// Every element by its full name, in one open-addressed table whose names lie end to end in one
+// text: a lookup touches one slot and one run of characters instead of a bucket, a node and the
+// node's own string, which at a million elements are three cache misses.
+class ElementIndex {
+ public:
+  std::size_t size() const { return count_; }
+
+  const DpIdentifier* find(std::string_view name) const {
+    if (slots_.empty())
+      return nullptr;
+    const std::size_t hash = hashOf(name);
+    for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
+      const Slot& slot = slots_[i];
+      if (slot.length == kEmpty)
+        return nullptr;
+      if (slot.hash == static_cast<std::uint32_t>(hash) && nameOf(slot) == name)
+        return &slot.id;
+    }
+  }
+
+  // Enters `name` unless it is there already (the first entry stays).
+  void insert(std::string_view name, DpIdentifier id) {
+    if ((count_ + 1) * 4 > slots_.size() * 3)
+      grow();
+    const std::size_t hash = hashOf(name);
+    std::size_t i = hash & mask_;
+    for (; slots_[i].length != kEmpty; i = (i + 1) & mask_) {
+      if (slots_[i].hash == static_cast<std::uint32_t>(hash) && nameOf(slots_[i]) == name)
+        return;
+    }
+    slots_[i] = Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(name.size()),
+                     names_.size(), id};
+    names_.append(name);
+    ++count_;
+  }
+
+  // Drops every element of the data point `dp`.
+  void eraseDataPoint(std::uint32_t dp) {
+    ElementIndex kept;
+    for (const Slot& slot : slots_) {
+      if (slot.length != kEmpty && slot.id.dp != dp)
+        kept.insert(nameOf(slot), slot.id);
+    }
+    *this = std::move(kept);
+  }
+
+ private:
+  static constexpr std::uint32_t kEmpty = 0xffffffffu;
+  // 24 bytes; the low half of the hash places a slot and skips nearly every other name.
+  struct Slot {
+    std::uint32_t hash = 0;
+    std::uint32_t length = kEmpty;
+    std::size_t offset = 0;
+    DpIdentifier id{};
+  };
+
+  static std::size_t hashOf(std::string_view name) { return std::hash<std::string_view>()(name); }
+
+  std::string_view nameOf(const Slot& slot) const {
+    return std::string_view(names_.data() + slot.offset, slot.length);
+  }
+
+  void grow() {
+    std::vector<Slot> old(std::max<std::size_t>(64, slots_.size() * 2));
+    old.swap(slots_);
+    mask_ = slots_.size() - 1;
+    for (const Slot& slot : old) {
+      if (slot.length == kEmpty)
+        continue;
+      std::size_t i = slot.hash & mask_;  // the table never reaches 2^32 slots
+      while (slots_[i].length != kEmpty)
+        i = (i + 1) & mask_;
+      slots_[i] = slot;
+    }
+  }
+
+  std::vector<Slot> slots_;
+  std::size_t mask_ = 0;
+  std::size_t count_ = 0;
+  std::string names_;
+};
+
+}  // namespace
 
 struct DpConfiguration::Store {
   std::string systemName = "System1";
@@ -10,7 +98,7 @@ struct DpConfiguration::Store {
   // The element types of each data point in pre-order; DpIdentifier::dp is the index + 1.
   std::vector<std::vector<DpElementType>> dataPoints;
   // Every element by its full name: "DP." for a root, "DP.elem.sub" below it.
-  std::unordered_map<std::string, DpIdentifier> elements;
+  ElementIndex elements;
   std::unordered_map<std::string, std::string> aliases;
 
   // Enters `node` (reached as `path`) and everything below it; false on a reference cycle.
@@ -19,7 +107,7 @@ struct DpConfiguration::Store {
               std::string& error) {
     DpIdentifier id{dp, static_cast<std::uint32_t>(types.size())};
     types.push_back(node.type);
-    elements.emplace(path, id);
+    elements.insert(path, id);
     const std::vector<DpTypeNode>* children = &node.children;
     bool followsReference = false;
     if (node.type == DPELEMENT_TYPEREF && !node.referencedType.empty()) {
@@ -45,16 +133,18 @@ struct DpConfiguration::Store {
     return true;
   }
 
-  // `name` without the local system prefix ("System1:"), and a bare data point name as its root,
-  // written into `canonical`.
-  void canonicalName(std::string_view name, std::string& canonical) const {
+  // `name` without the local system prefix ("System1:"), and a bare data point name as its root
+  // (written into `buffer`, which the result then views).
+  std::string_view canonicalName(std::string_view name, std::string& buffer) const {
     if (name.size() > systemName.size() && name.compare(0, systemName.size(), systemName) == 0 &&
         name[systemName.size()] == ':') {
       name.remove_prefix(systemName.size() + 1);
     }
-    canonical.assign(name);
-    if (!canonical.empty() && canonical.find('.') == std::string::npos)
-      canonical += '.';
+    if (name.empty() || name.find('.') != std::string_view::npos)
+      return name;
+    buffer.assign(name);
+    buffer += '.';
+    return buffer;
   }
 };
 
@@ -109,7 +199,7 @@ bool DpConfiguration::addDataPoint(const std::string& name, const std::string& t
     return false;
   }
   std::string root = name + ".";
-  if (store_->elements.count(root) != 0) {
+  if (store_->elements.find(root) != nullptr) {
     error = "data point " + name + " is defined twice";
     return false;
   }
@@ -118,9 +208,7 @@ bool DpConfiguration::addDataPoint(const std::string& name, const std::string& t
   std::vector<std::string> typeStack{typeName};
   if (!store_->expand(type->second, root, dp, types, typeStack, error)) {
     // Take back what the failed expansion entered.
-    for (auto it = store_->elements.begin(); it != store_->elements.end();) {
-      it = it->second.dp == dp ? store_->elements.erase(it) : std::next(it);
-    }
+    store_->elements.eraseDataPoint(dp);
     return false;
   }
   store_->dataPoints.push_back(std::move(types));
@@ -163,12 +251,11 @@ bool DpConfiguration::findAlias(std::string_view alias, std::string& elementName
 
 bool DpConfiguration::findElement(std::string_view name, DpIdentifier& id) const {
   // One buffer per thread: a lookup allocates nothing once the buffer has grown.
-  thread_local std::string canonical;
-  store_->canonicalName(name, canonical);
-  auto it = store_->elements.find(canonical);
-  if (it == store_->elements.end())
+  thread_local std::string buffer;
+  const DpIdentifier* found = store_->elements.find(store_->canonicalName(name, buffer));
+  if (found == nullptr)
     return false;
-  id = it->second;
+  id = *found;
   return true;
 }
 

@@ -213,6 +213,15 @@ std::string unexpectedKeyMessage(std::uint32_t line, std::string_view key) {
 // locale of that moment.
 thread_local SpaceTable readerSpaces;
 
+// The first separator character at or after `from`. With the one-character separator this is a
+// single memchr over the line; find_first_of would call memchr once per character of the line.
+std::size_t findSeparator(std::string_view text, std::size_t from) {
+  if (kKeyValueSeparator.size() == 1) {
+    return text.find(kKeyValueSeparator.front(), from);
+  }
+  return text.find_first_of(kKeyValueSeparator, from);
+}
+
 bool isSectionHeader(std::string_view text) {
   return text.size() >= 3 && text.front() == '[' && text.back() == ']';
 }
@@ -273,9 +282,9 @@ void QuorlinServerConfigParser::processLine(std::string_view trimmedLine, BlockL
     return;
   }
   // Split at every separator, without merging: two parts exactly when the line holds one.
-  const std::size_t separator = trimmedLine.find_first_of(kKeyValueSeparator);
+  const std::size_t separator = findSeparator(trimmedLine, 0);
   if (separator == std::string_view::npos ||
-      trimmedLine.find_first_of(kKeyValueSeparator, separator + 1) != std::string_view::npos) {
+      findSeparator(trimmedLine, separator + 1) != std::string_view::npos) {
     currentBlock->addError(lineNumber, lineSyntaxMessage(trimmedLine));
     return;
   }

@@ -101,8 +101,9 @@ struct DpConfiguration::Store {
   ElementIndex elements;
   std::unordered_map<std::string, std::string> aliases;
 
-  // Enters `node` (reached as `path`) and everything below it; false on a reference cycle.
-  bool expand(const DpTypeNode& node, const std::string& path, std::uint32_t dp,
+  // Enters `node` (reached as `path`) and everything below it; false on a reference cycle. The
+  // children's names are built in `path` itself, which holds the node's name again on success.
+  bool expand(const DpTypeNode& node, std::string& path, std::uint32_t dp,
               std::vector<DpElementType>& types, std::vector<std::string>& typeStack,
               std::string& error) {
     DpIdentifier id{dp, static_cast<std::uint32_t>(types.size())};
@@ -123,11 +124,16 @@ struct DpConfiguration::Store {
       followsReference = true;
     }
     // A root's path ends with the separator; below the root, names are joined by one.
-    std::string prefix = path.back() == '.' ? path : path + ".";
+    const std::size_t pathSize = path.size();
     for (const DpTypeNode& child : *children) {
-      if (!expand(child, prefix + child.name, dp, types, typeStack, error))
+      path.resize(pathSize);
+      if (path.back() != '.')
+        path += '.';
+      path += child.name;
+      if (!expand(child, path, dp, types, typeStack, error))
         return false;
     }
+    path.resize(pathSize);
     if (followsReference)
       typeStack.pop_back();
     return true;

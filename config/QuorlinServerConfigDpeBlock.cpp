@@ -19,19 +19,15 @@ bool parseWord(ConfigAttribute& attribute, bool (*parse)(std::string, Code&, std
 
 }  // namespace
 
-// Display names of the attributes in index order; those fed from a key line equal their key.
 QuorlinServerConfigDpeBlock::QuorlinServerConfigDpeBlock()
-    : attributes{ConfigAttribute("Device class name"),
-                 ConfigAttribute("Quorlin device name"),
-                 ConfigAttribute("dpe"),
-                 ConfigAttribute("alias"),
-                 ConfigAttribute("property"),
-                 ConfigAttribute("direction"),
-                 ConfigAttribute("value"),
-                 ConfigAttribute("time")} {
-  static_assert(kClassName == 0 && kDeviceName == 1 && kDpe == 2 && kAlias == 3 && kProperty == 4 &&
-                    kDirection == 5 && kValue == 6 && kTime == 7,
-                "the names above are in index order");
+    : attributes{ConfigAttribute(attributeRow(kClassName).displayName),
+                 ConfigAttribute(attributeRow(kDeviceName).displayName),
+                 ConfigAttribute(attributeRow(kDpe).displayName),
+                 ConfigAttribute(attributeRow(kAlias).displayName),
+                 ConfigAttribute(attributeRow(kProperty).displayName),
+                 ConfigAttribute(attributeRow(kDirection).displayName),
+                 ConfigAttribute(attributeRow(kValue).displayName),
+                 ConfigAttribute(attributeRow(kTime).displayName)} {
   reset();
 }
 

@@ -151,32 +151,6 @@ std::string_view trimmed(std::string_view text, IsSpace isSpace) {
   return viewOf(boost::algorithm::trim_copy_if(rangeOf(text), isSpace));
 }
 
-struct KeyRule {
-  std::string_view key;
-  AttributeIndex index;
-  bool beginsBlock;
-};
-
-// The keys of an attribute line; a "dpe" line begins a new block once the current one holds
-// something.
-constexpr KeyRule kKeyRules[] = {
-    {"dpe", kDpe, true},
-    {"alias", kAlias, false},
-    {"property", kProperty, false},
-    {"direction", kDirection, false},
-    {"value", kValue, false},
-    {"time", kTime, false},
-};
-
-const KeyRule* findKeyRule(std::string_view key) {
-  for (const KeyRule& rule : kKeyRules) {
-    if (rule.key == key) {
-      return &rule;
-    }
-  }
-  return nullptr;
-}
-
 std::string misplacedCommentMessage(std::uint32_t line) {
   std::ostringstream message;
   message << "Line " << line << ": comments are only allowed at beginning of file";
@@ -317,15 +291,15 @@ bool QuorlinServerConfigParser::parseSectionHeader(std::string_view text) {
 
 bool QuorlinServerConfigParser::processKeyValue(std::string_view key, std::string_view value,
                                                 BlockList& output) {
-  const KeyRule* rule = findKeyRule(key);
-  if (rule == nullptr) {
+  const AttributeRow* row = findFileKey(key);
+  if (row == nullptr) {
     currentBlock->addError(lineNumber, unexpectedKeyMessage(lineNumber, key));
     return false;
   }
-  if (rule->beginsBlock) {
-    finishBlock(output, lineNumber - 1);
+  if (row->index == kDpe) {
+    finishBlock(output, lineNumber - 1);  // a "dpe" line begins a new block
   }
-  currentBlock->setAttribute(lineNumber, rule->index, value);
+  currentBlock->setAttribute(lineNumber, row->index, value);
   return true;
 }
 

@@ -26,10 +26,10 @@ std::string lineRangeText(const QuorlinServerConfigDpeBlock& block) {
 
 // Appends to `list` a triple (text, ok, error) of anytype elements; ok is true when `error`
 // is empty.
-void appendCheckedValue(const std::string& text, const std::string& error, DynVar& list) {
+void appendCheckedValue(std::string_view text, const std::string& error, DynVar& list) {
   auto checked = std::make_unique<DynVar>(ANYTYPE_VAR);
   checked->reserve(3);
-  checked->append(new AnyTypeVar(new TextVar(CharString(text))));
+  checked->append(new AnyTypeVar(new TextVar(CharString(text.data(), text.size()))));
   checked->append(new AnyTypeVar(new BitVar(error.empty())));
   checked->append(new AnyTypeVar(new TextVar(CharString(error))));
   list.append(checked.release());
@@ -61,8 +61,8 @@ void buildResultMapping(const BlockList& blocks, bool errorsOnly, MappingVar& re
       appendCheckedValue(block->attributeValue(index), block->attributeError(index),
                          *attributeLists[column]);
     }
-    appendCheckedValue(lineRangeText(*block), block->blockError, *lineNumbers);
-    syntax->append(new TextVar(CharString(block->blockError)));
+    appendCheckedValue(lineRangeText(*block), block->blockError(), *lineNumbers);
+    syntax->append(new TextVar(CharString(block->blockError())));
   }
   for (std::size_t column = 0; column < std::size(kAttributeTable); ++column) {
     const std::string_view key = kAttributeTable[column].resultKey;

@@ -1,117 +1,44 @@
 // The line reader: turns the lines of a config file into blocks and the leading comment.
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <boost/algorithm/string/split.hpp>
 #include <boost/algorithm/string/trim.hpp>
 #include <boost/range/iterator_range.hpp>
 #include <cstdint>
-#include <cstdlib>
 #include <locale>
-#include <new>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "parser/QuorlinServerConfigParser.hpp"
 
 namespace trel::quorlinsrv {
 
-// Memory for the blocks of one read, handed out in file order from a few large chunks and given
-// back all at once when the last block is gone. Blocks are never freed one by one before that,
-// so a malloc call per block (and its scattered first-touch page faults) buys nothing.
-class BlockArena {
+// The text of one read and the blocks made from it, whose values view that text. Blocks are made
+// in chunks and never move; every block pointer of the read shares the store, so the text lives
+// as long as any block.
+class BlockStore {
  public:
-  BlockArena() = default;
-  BlockArena(const BlockArena&) = delete;
-  BlockArena& operator=(const BlockArena&) = delete;
-  ~BlockArena() {
-    for (void* chunk : chunks_) {
-      std::free(chunk);
+  explicit BlockStore(std::string text) : text(std::move(text)) {}
+
+  QuorlinServerConfigDpeBlock& newBlock() {
+    if (chunks_.empty() || used_ == kChunk) {
+      chunks_.push_back(std::make_unique<QuorlinServerConfigDpeBlock[]>(kChunk));
+      used_ = 0;
     }
+    return chunks_.back()[used_++];
   }
 
-  void* allocate(std::size_t bytes, std::size_t alignment) {
-    std::size_t skip = paddingFor(alignment);
-    if (next_ == nullptr || skip + bytes > left_) {
-      newChunk(bytes + alignment);
-      skip = paddingFor(alignment);
-    }
-    char* memory = next_ + skip;
-    next_ = memory + bytes;
-    left_ -= skip + bytes;
-    return memory;
-  }
+  const std::string text;
 
  private:
-  static constexpr std::size_t kFirstChunk = std::size_t{64} << 10;
-  // From this size on a chunk is aligned to, and advised as, transparent huge pages: one fault
-  // then maps 2 MiB instead of 4 KiB.
-  static constexpr std::size_t kHugeChunk = std::size_t{2} << 20;
-  static constexpr std::size_t kLastChunk = std::size_t{32} << 20;
-
-  std::size_t paddingFor(std::size_t alignment) const {
-    return (alignment - reinterpret_cast<std::uintptr_t>(next_) % alignment) % alignment;
-  }
-
-  void newChunk(std::size_t atLeast) {
-    std::size_t size = chunkSize_;
-    while (size < atLeast) {
-      size *= 2;
-    }
-    chunkSize_ = std::min(size * 2, std::max(size, kLastChunk));
-    void* chunk = size >= kHugeChunk ? std::aligned_alloc(kHugeChunk, size) : std::malloc(size);
-    if (chunk == nullptr) {
-      throw std::bad_alloc();
-    }
-#ifdef MADV_HUGEPAGE
-    if (size >= kHugeChunk) {
-      madvise(chunk, size, MADV_HUGEPAGE);  // only advice: without it the chunk works the same
-    }
-#endif
-    chunks_.push_back(chunk);
-    next_ = static_cast<char*>(chunk);
-    left_ = size;
-  }
-
-  std::vector<void*> chunks_;
-  char* next_ = nullptr;
-  std::size_t left_ = 0;
-  std::size_t chunkSize_ = kFirstChunk;
+  static constexpr std::size_t kChunk = 256;
+  std::vector<std::unique_ptr<QuorlinServerConfigDpeBlock[]>> chunks_;
+  std::size_t used_ = 0;
 };
 
 namespace {
-
-// Allocates from a shared arena; the copy in each block's control block keeps the arena alive.
-template <typename T>
-struct ArenaAllocator {
-  using value_type = T;
-
-  explicit ArenaAllocator(std::shared_ptr<BlockArena> arena) : arena(std::move(arena)) {}
-  template <typename U>
-  ArenaAllocator(const ArenaAllocator<U>& other) : arena(other.arena) {}  // NOLINT: rebinding
-
-  T* allocate(std::size_t count) {
-    return static_cast<T*>(arena->allocate(count * sizeof(T), alignof(T)));
-  }
-  void deallocate(T*, std::size_t) noexcept {}
-
-  template <typename U>
-  bool operator==(const ArenaAllocator<U>& other) const {
-    return arena == other.arena;
-  }
-  template <typename U>
-  bool operator!=(const ArenaAllocator<U>& other) const {
-    return arena != other.arena;
-  }
-
-  std::shared_ptr<BlockArena> arena;
-};
-
-std::shared_ptr<QuorlinServerConfigDpeBlock> newBlock(const std::shared_ptr<BlockArena>& arena) {
-  return std::allocate_shared<QuorlinServerConfigDpeBlock>(
-      ArenaAllocator<QuorlinServerConfigDpeBlock>(arena));
-}
 
 using TextRange = boost::iterator_range<const char*>;
 
@@ -196,6 +123,38 @@ std::size_t findSeparator(std::string_view text, std::size_t from) {
   return text.find_first_of(kKeyValueSeparator, from);
 }
 
+// The whole rest of `input`, read at once: the blocks' values view this one text. Reading stops
+// at the end of the input, or at a read error as if the input ended there; a line that the error
+// cut short is dropped, as a line-by-line read drops it.
+std::string readText(std::istream& input) {
+  std::string text;
+  std::streambuf* buffer = input.rdbuf();
+  if (buffer == nullptr || !input.good()) {
+    return text;
+  }
+  try {
+    for (;;) {
+      // What the buffer holds, or for a file all that remains: a file is read in one call.
+      const std::streamsize available = buffer->in_avail();
+      if (available <= 0) {
+        if (available < 0 ||
+            std::char_traits<char>::eq_int_type(buffer->sgetc(), std::char_traits<char>::eof())) {
+          break;
+        }
+        continue;
+      }
+      const std::size_t used = text.size();
+      text.resize(used + static_cast<std::size_t>(available));
+      const std::streamsize got = buffer->sgetn(&text[used], available);
+      text.resize(used + static_cast<std::size_t>(got));
+    }
+  } catch (...) {
+    const std::size_t lastLineEnd = text.rfind('\n');
+    text.resize(lastLineEnd == std::string::npos ? 0 : lastLineEnd + 1);
+  }
+  return text;
+}
+
 bool isSectionHeader(std::string_view text) {
   return text.size() >= 3 && text.front() == '[' && text.back() == ']';
 }
@@ -207,14 +166,20 @@ void QuorlinServerConfigParser::readLines(BlockList& output) {
 }
 
 void QuorlinServerConfigParser::readLines(std::istream& input, BlockList& output) {
-  blockArena = std::make_shared<BlockArena>();
-  currentBlock = newBlock(blockArena);
+  store = std::make_shared<BlockStore>(readText(input));
+  currentBlock = &store->newBlock();
   lineNumber = 0;
   comment.clear();
+  headerDevice = std::string_view();
+  headerClass = std::string_view();
+  headerError.clear();
   readerSpaces = SpaceTable();
   const IsSpace isSpace{&readerSpaces};
-  std::string line;  // reused for every line
-  while (std::getline(input, line)) {
+  std::string_view rest = store->text;
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    const std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(std::min(end + 1, rest.size()));
     ++lineNumber;
     const std::string_view text = trimmed(line, isSpace);
     if (text.empty()) {
@@ -228,14 +193,14 @@ void QuorlinServerConfigParser::readLines(std::istream& input, BlockList& output
   }
   finishBlock(output, lineNumber);
   reportUnusedHeaderError(output);
-  // The blocks keep the arena; the parser lets go of it, so the arena goes with the last block.
-  currentBlock = std::make_shared<QuorlinServerConfigDpeBlock>();
-  blockArena.reset();
+  // The blocks keep the store; the parser lets go of it, so it goes with the last block.
+  currentBlock = nullptr;
+  store.reset();
 }
 
-void QuorlinServerConfigParser::processComment(const std::string& line, BlockList& output) {
+void QuorlinServerConfigParser::processComment(std::string_view line, BlockList& output) {
   const bool leading =
-      currentBlock->isEmpty() && deviceName.empty() && className.empty() && output.empty();
+      currentBlock->isEmpty() && headerDevice.empty() && headerClass.empty() && output.empty();
   if (!leading) {
     currentBlock->addError(lineNumber, misplacedCommentMessage(lineNumber));
     return;
@@ -268,8 +233,8 @@ void QuorlinServerConfigParser::processLine(std::string_view trimmedLine, BlockL
 }
 
 bool QuorlinServerConfigParser::parseSectionHeader(std::string_view text) {
-  deviceName.clear();
-  className.clear();
+  headerDevice = std::string_view();
+  headerClass = std::string_view();
   headerError.clear();
   const IsSpace isSpace{&readerSpaces};
   const std::string_view inner = trimmed(text, isSpace);
@@ -277,12 +242,12 @@ bool QuorlinServerConfigParser::parseSectionHeader(std::string_view text) {
   words.reserve(3);
   boost::algorithm::split(words, rangeOf(inner), isSpace, boost::algorithm::token_compress_off);
   if (words.size() == 1) {
-    deviceName.assign(viewOf(words[0]));
+    headerDevice = viewOf(words[0]);
     return true;
   }
   if (words.size() == 3 && viewOf(words[1]) == kClassIntroducer) {
-    deviceName.assign(viewOf(words[0]));
-    className.assign(viewOf(words[2]));
+    headerDevice = viewOf(words[0]);
+    headerClass = viewOf(words[2]);
     return true;
   }
   headerError = headerSyntaxMessage(lineNumber, inner);
@@ -310,8 +275,8 @@ void QuorlinServerConfigParser::finishBlock(BlockList& output, std::uint32_t clo
 }
 
 void QuorlinServerConfigParser::closeBlock(BlockList& output, std::uint32_t closingLine) {
-  currentBlock->setAttribute(closingLine, kDeviceName, deviceName);
-  currentBlock->setAttribute(closingLine, kClassName, className);
+  currentBlock->setAttribute(closingLine, kDeviceName, headerDevice);
+  currentBlock->setAttribute(closingLine, kClassName, headerClass);
   if (!headerError.empty()) {
     for (AttributeIndex index : {kClassName, kDeviceName}) {
       if (currentBlock->attributeError(index).empty()) {
@@ -319,8 +284,8 @@ void QuorlinServerConfigParser::closeBlock(BlockList& output, std::uint32_t clos
       }
     }
   }
-  output.push_back(currentBlock);
-  currentBlock = newBlock(blockArena);
+  output.emplace_back(store, currentBlock);  // shares the store, points at the block
+  currentBlock = &store->newBlock();
   headerHasBlock = true;
 }
 

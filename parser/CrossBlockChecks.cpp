@@ -23,7 +23,7 @@ void describeBlock(std::ostream& out, const Block& block) {
 }
 
 // The property of `block` (a block of class `className`) has no counterpart in `other`.
-std::string missingPropertyMessage(const std::string& className, const Block& block,
+std::string missingPropertyMessage(std::string_view className, const Block& block,
                                    const DeviceGroup& other) {
   std::ostringstream message;
   message << "Class " << className << ": ";
@@ -44,16 +44,16 @@ struct Aspect {
 const Aspect kAspects[] = {
     {"direction", kDirection,
      [](const Block& a, const Block& b) { return a.direction != b.direction; },
-     [](const Block& b) { return std::string_view(b.attributeValue(kDirection)); }},
+     [](const Block& b) { return b.attributeValue(kDirection); }},
     {"data type", kValue, [](const Block& a, const Block& b) { return a.valueType != b.valueType; },
-     [](const Block& b) { return std::string_view(b.attributeValue(kValue)); }},
+     [](const Block& b) { return b.attributeValue(kValue); }},
     {"rank", kValue, [](const Block& a, const Block& b) { return a.isArray != b.isArray; },
      [](const Block& b) { return std::string_view(b.isArray ? "1" : "0"); }},
     {"time type", kTime, [](const Block& a, const Block& b) { return a.timeType != b.timeType; },
      [](const Block& b) { return std::string_view(timeTypeName(b.timeType)); }},
 };
 
-std::string mismatchMessage(const std::string& className, const Aspect& aspect, const Block& block,
+std::string mismatchMessage(std::string_view className, const Aspect& aspect, const Block& block,
                             const Block& referenceBlock, const DeviceGroup& reference) {
   std::ostringstream message;
   message << "Class " << className << ": " << aspect.word << " " << aspect.shown(block) << " of ";
@@ -72,7 +72,7 @@ bool comparable(const Aspect& aspect, const Block& block, const Block& reference
 }  // namespace
 
 bool QuorlinServerConfigParser::checkDeviceName(const BlockPtr& block) {
-  const std::string& name = block->attributeValue(kDeviceName);
+  const std::string_view name = block->attributeValue(kDeviceName);
   if (name.empty()) {
     return true;
   }
@@ -93,7 +93,7 @@ bool QuorlinServerConfigParser::checkDeviceName(const BlockPtr& block) {
 }
 
 bool QuorlinServerConfigParser::checkPropertyName(const BlockPtr& block) {
-  const std::string& property = block->attributeValue(kProperty);
+  const std::string_view property = block->attributeValue(kProperty);
   if (property.empty()) {
     return true;
   }
@@ -106,12 +106,12 @@ bool QuorlinServerConfigParser::checkPropertyName(const BlockPtr& block) {
 
 bool QuorlinServerConfigParser::checkDeviceClass() {
   bool ok = true;
-  const std::string& name = groupClassName(currentGroup);
+  const std::string_view name = groupClassName(currentGroup);
   if (!name.empty()) {
-    const auto reference = classReferences.find(name);
+    const auto reference = classReferences.find(std::string(name));
     if (reference == classReferences.end()) {
       // The class's first device run becomes its reference; the group is emptied below anyway.
-      classReferences.emplace(name, std::move(currentGroup));
+      classReferences.emplace(std::string(name), std::move(currentGroup));
     } else {
       ok = compareWithReference(currentGroup, reference->second);
     }
@@ -145,7 +145,7 @@ bool QuorlinServerConfigParser::reportMissingInGroup(const DeviceGroup& group,
   }
   bool ok = true;
   std::vector<Block*> stillUnreported;
-  const std::string className = groupClassName(group);
+  const std::string_view className = groupClassName(group);
   for (Block* referenceBlock : candidates) {
     if (!referenceBlock->attributeError(kClassName).empty()) {
       continue;

@@ -18,7 +18,7 @@
 
 namespace trel::quorlinsrv {
 
-class BlockArena;
+class BlockStore;
 
 class QuorlinServerConfigParser {
  public:
@@ -54,7 +54,7 @@ class QuorlinServerConfigParser {
  private:
   // Line reader steps. Every problem becomes a message on the block being filled.
   // Adds a comment line to the leading comment, or records it as misplaced.
-  void processComment(const std::string& line, BlockList& output);
+  void processComment(std::string_view line, BlockList& output);
   // Handles a line that is neither blank nor a comment: a section header or a key line.
   void processLine(std::string_view trimmedLine, BlockList& output);
   // Takes device and class name from the text between the brackets; false when malformed.
@@ -84,14 +84,16 @@ class QuorlinServerConfigParser {
   // Reports, on reference blocks not reported yet, the properties that `group` lacks.
   bool reportMissingInGroup(const DeviceGroup& group, const DeviceGroup& reference);
 
-  // Reading: names of the section header in force; validation: device of the run collected.
-  std::string deviceName;
-  std::string className;
+  // Reading: names of the section header in force (views of the text), its message if malformed.
+  std::string_view headerDevice;
+  std::string_view headerClass;
   std::string headerError;
   std::uint32_t lineNumber = 0;
-  BlockPtr currentBlock;
-  // Where the blocks of the current read are allocated; every block keeps it alive.
-  std::shared_ptr<BlockArena> blockArena;
+  QuorlinServerConfigDpeBlock* currentBlock = nullptr;
+  // The text being read and its blocks; every block pointer keeps it alive.
+  std::shared_ptr<BlockStore> store;
+  // Validation: device of the run being collected.
+  std::string deviceName;
   std::map<std::string, DeviceGroup> classReferences;
   DeviceGroup currentGroup;
   // Views of the names in the blocks of the pass (which the caller holds while it runs); each

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "parser/QuorlinServerConfigParser.hpp"
+#include "parser/ConfigLineReader.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -161,17 +161,17 @@ bool isSectionHeader(std::string_view text) {
 
 }  // namespace
 
-void QuorlinServerConfigParser::readLines(BlockList& output) {
-  readLines(file, output);
-}
+ConfigLineReader::ConfigLineReader() = default;
 
-void QuorlinServerConfigParser::readLines(std::istream& input, BlockList& output) {
+ConfigLineReader::~ConfigLineReader() = default;
+
+void ConfigLineReader::read(std::istream& input, BlockList& output) {
   store = std::make_shared<BlockStore>(readText(input));
   currentBlock = &store->newBlock();
   lineNumber = 0;
   comment.clear();
-  headerDevice = std::string_view();
-  headerClass = std::string_view();
+  deviceName = std::string_view();
+  className = std::string_view();
   headerError.clear();
   readerSpaces = SpaceTable();
   const IsSpace isSpace{&readerSpaces};
@@ -193,14 +193,14 @@ void QuorlinServerConfigParser::readLines(std::istream& input, BlockList& output
   }
   finishBlock(output, lineNumber);
   reportUnusedHeaderError(output);
-  // The blocks keep the store; the parser lets go of it, so it goes with the last block.
+  // The blocks keep the store; the reader lets go of it, so it goes with the last block.
   currentBlock = nullptr;
   store.reset();
 }
 
-void QuorlinServerConfigParser::processComment(std::string_view line, BlockList& output) {
+void ConfigLineReader::processComment(std::string_view line, BlockList& output) {
   const bool leading =
-      currentBlock->isEmpty() && headerDevice.empty() && headerClass.empty() && output.empty();
+      currentBlock->isEmpty() && deviceName.empty() && className.empty() && output.empty();
   if (!leading) {
     currentBlock->addError(lineNumber, misplacedCommentMessage(lineNumber));
     return;
@@ -211,7 +211,7 @@ void QuorlinServerConfigParser::processComment(std::string_view line, BlockList&
   comment += line;
 }
 
-void QuorlinServerConfigParser::processLine(std::string_view trimmedLine, BlockList& output) {
+void ConfigLineReader::processLine(std::string_view trimmedLine, BlockList& output) {
   if (isSectionHeader(trimmedLine)) {
     finishBlock(output, lineNumber - 1);
     reportUnusedHeaderError(output);
@@ -232,9 +232,9 @@ void QuorlinServerConfigParser::processLine(std::string_view trimmedLine, BlockL
                   trimmed(trimmedLine.substr(separator + 1), isSpace), output);
 }
 
-bool QuorlinServerConfigParser::parseSectionHeader(std::string_view text) {
-  headerDevice = std::string_view();
-  headerClass = std::string_view();
+bool ConfigLineReader::parseSectionHeader(std::string_view text) {
+  deviceName = std::string_view();
+  className = std::string_view();
   headerError.clear();
   const IsSpace isSpace{&readerSpaces};
   const std::string_view inner = trimmed(text, isSpace);
@@ -242,20 +242,20 @@ bool QuorlinServerConfigParser::parseSectionHeader(std::string_view text) {
   words.reserve(3);
   boost::algorithm::split(words, rangeOf(inner), isSpace, boost::algorithm::token_compress_off);
   if (words.size() == 1) {
-    headerDevice = viewOf(words[0]);
+    deviceName = viewOf(words[0]);
     return true;
   }
   if (words.size() == 3 && viewOf(words[1]) == kClassIntroducer) {
-    headerDevice = viewOf(words[0]);
-    headerClass = viewOf(words[2]);
+    deviceName = viewOf(words[0]);
+    className = viewOf(words[2]);
     return true;
   }
   headerError = headerSyntaxMessage(lineNumber, inner);
   return false;
 }
 
-bool QuorlinServerConfigParser::processKeyValue(std::string_view key, std::string_view value,
-                                                BlockList& output) {
+bool ConfigLineReader::processKeyValue(std::string_view key, std::string_view value,
+                                       BlockList& output) {
   const AttributeRow* row = findFileKey(key);
   if (row == nullptr) {
     currentBlock->addError(lineNumber, unexpectedKeyMessage(lineNumber, key));
@@ -268,15 +268,15 @@ bool QuorlinServerConfigParser::processKeyValue(std::string_view key, std::strin
   return true;
 }
 
-void QuorlinServerConfigParser::finishBlock(BlockList& output, std::uint32_t closingLine) {
+void ConfigLineReader::finishBlock(BlockList& output, std::uint32_t closingLine) {
   if (!currentBlock->isEmpty()) {
     closeBlock(output, closingLine);
   }
 }
 
-void QuorlinServerConfigParser::closeBlock(BlockList& output, std::uint32_t closingLine) {
-  currentBlock->setAttribute(closingLine, kDeviceName, headerDevice);
-  currentBlock->setAttribute(closingLine, kClassName, headerClass);
+void ConfigLineReader::closeBlock(BlockList& output, std::uint32_t closingLine) {
+  currentBlock->setAttribute(closingLine, kDeviceName, deviceName);
+  currentBlock->setAttribute(closingLine, kClassName, className);
   if (!headerError.empty()) {
     for (AttributeIndex index : {kClassName, kDeviceName}) {
       if (currentBlock->attributeError(index).empty()) {
@@ -289,7 +289,7 @@ void QuorlinServerConfigParser::closeBlock(BlockList& output, std::uint32_t clos
   headerHasBlock = true;
 }
 
-void QuorlinServerConfigParser::reportUnusedHeaderError(BlockList& output) {
+void ConfigLineReader::reportUnusedHeaderError(BlockList& output) {
   // A malformed header that no block follows would otherwise go unreported: it gets a block of
   // its own, on the header's line, carrying the header message like any block under it.
   if (!headerError.empty() && !headerHasBlock) {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "config/Vocabulary.hpp"
-#include "parser/QuorlinServerConfigParser.hpp"
+#include "parser/CrossBlockChecks.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -71,7 +71,7 @@ bool comparable(const Aspect& aspect, const Block& block, const Block& reference
 
 }  // namespace
 
-bool QuorlinServerConfigParser::checkDeviceName(const BlockPtr& block) {
+bool CrossBlockChecks::checkDeviceName(const BlockPtr& block) {
   const std::string_view name = block->attributeValue(kDeviceName);
   if (name.empty()) {
     return true;
@@ -92,7 +92,7 @@ bool QuorlinServerConfigParser::checkDeviceName(const BlockPtr& block) {
   return ok;
 }
 
-bool QuorlinServerConfigParser::checkPropertyName(const BlockPtr& block) {
+bool CrossBlockChecks::checkPropertyName(const BlockPtr& block) {
   const std::string_view property = block->attributeValue(kProperty);
   if (property.empty()) {
     return true;
@@ -104,11 +104,11 @@ bool QuorlinServerConfigParser::checkPropertyName(const BlockPtr& block) {
   return true;
 }
 
-bool QuorlinServerConfigParser::checkDeviceClass() {
+bool CrossBlockChecks::checkDeviceClass() {
   bool ok = true;
   const std::string_view name = groupClassName(currentGroup);
   if (!name.empty()) {
-    const auto reference = classReferences.find(std::string(name));
+    const auto reference = classReferences.find(name);
     if (reference == classReferences.end()) {
       // The class's first device run becomes its reference; the group is emptied below anyway.
       classReferences.emplace(std::string(name), std::move(currentGroup));
@@ -120,8 +120,8 @@ bool QuorlinServerConfigParser::checkDeviceClass() {
   return ok;
 }
 
-bool QuorlinServerConfigParser::compareWithReference(const DeviceGroup& group,
-                                                     const DeviceGroup& reference) {
+bool CrossBlockChecks::compareWithReference(const DeviceGroup& group,
+                                            const DeviceGroup& reference) {
   bool ok = true;
   for (const auto& [property, block] : group.blocks) {
     const auto found = reference.blocks.find(property);
@@ -131,8 +131,8 @@ bool QuorlinServerConfigParser::compareWithReference(const DeviceGroup& group,
   return reportMissingInGroup(group, reference) && ok;
 }
 
-bool QuorlinServerConfigParser::reportMissingInGroup(const DeviceGroup& group,
-                                                     const DeviceGroup& reference) {
+bool CrossBlockChecks::reportMissingInGroup(const DeviceGroup& group,
+                                            const DeviceGroup& reference) {
   // Only reference blocks without a class error can still receive a message, and a message
   // is never taken back; so the candidates shrink as messages are set.
   auto [entry, isNew] = unreportedReferenceBlocks.try_emplace(&reference);
@@ -162,9 +162,8 @@ bool QuorlinServerConfigParser::reportMissingInGroup(const DeviceGroup& group,
   return ok;
 }
 
-bool QuorlinServerConfigParser::compareBlocks(const DeviceGroup& group, Block& block,
-                                              const DeviceGroup& reference,
-                                              const Block* referenceBlock) {
+bool CrossBlockChecks::compareBlocks(const DeviceGroup& group, Block& block,
+                                     const DeviceGroup& reference, const Block* referenceBlock) {
   if (referenceBlock == nullptr) {
     block.setAttributeError(kClassName,
                             missingPropertyMessage(groupClassName(group), block, reference));

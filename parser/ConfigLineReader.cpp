@@ -192,7 +192,6 @@ void ConfigLineReader::read(std::istream& input, BlockList& output) {
     }
   }
   finishBlock(output, lineNumber);
-  reportUnusedHeaderError(output);
   // The blocks keep the store; the reader lets go of it, so it goes with the last block.
   currentBlock = nullptr;
   store.reset();
@@ -214,9 +213,6 @@ void ConfigLineReader::processComment(std::string_view line, BlockList& output) 
 void ConfigLineReader::processLine(std::string_view trimmedLine, BlockList& output) {
   if (isSectionHeader(trimmedLine)) {
     finishBlock(output, lineNumber - 1);
-    reportUnusedHeaderError(output);
-    headerLine = lineNumber;
-    headerHasBlock = false;
     parseSectionHeader(trimmedLine.substr(1, trimmedLine.size() - 2));
     return;
   }
@@ -268,13 +264,12 @@ bool ConfigLineReader::processKeyValue(std::string_view key, std::string_view va
   return true;
 }
 
+// A malformed header with nothing under it closes no block, so its message is reported nowhere:
+// header messages exist only as attribute errors of the blocks under the header.
 void ConfigLineReader::finishBlock(BlockList& output, std::uint32_t closingLine) {
-  if (!currentBlock->isEmpty()) {
-    closeBlock(output, closingLine);
+  if (currentBlock->isEmpty()) {
+    return;
   }
-}
-
-void ConfigLineReader::closeBlock(BlockList& output, std::uint32_t closingLine) {
   currentBlock->setAttribute(closingLine, kDeviceName, deviceName);
   currentBlock->setAttribute(closingLine, kClassName, className);
   if (!headerError.empty()) {
@@ -286,15 +281,6 @@ void ConfigLineReader::closeBlock(BlockList& output, std::uint32_t closingLine) 
   }
   output.emplace_back(store, currentBlock);  // shares the store, points at the block
   currentBlock = &store->newBlock();
-  headerHasBlock = true;
-}
-
-void ConfigLineReader::reportUnusedHeaderError(BlockList& output) {
-  // A malformed header that no block follows would otherwise go unreported: it gets a block of
-  // its own, on the header's line, carrying the header message like any block under it.
-  if (!headerError.empty() && !headerHasBlock) {
-    closeBlock(output, headerLine);
-  }
 }
 
 }  // namespace trel::quorlinsrv

@@ -42,24 +42,18 @@ class ConfigLineReader {
   bool parseSectionHeader(std::string_view text);
   // Records one key line on the current block ("dpe" first closes it); false for an unknown key.
   bool processKeyValue(std::string_view key, std::string_view value, BlockList& output);
-  // Closes the current block unless it is empty.
+  // Unless the current block is empty: gives it the header's names (and message), appends it
+  // and starts a new one.
   void finishBlock(BlockList& output, std::uint32_t closingLine);
-  // Gives the current block the header's names (and message), appends it, starts a new one.
-  void closeBlock(BlockList& output, std::uint32_t closingLine);
-  // Puts the message of a malformed header that no block followed on a block of its own.
-  void reportUnusedHeaderError(BlockList& output);
 
   // The text being read and its blocks; every block pointer keeps it alive.
   std::shared_ptr<BlockStore> store;
   QuorlinServerConfigDpeBlock* currentBlock = nullptr;
   std::uint32_t lineNumber = 0;
-  // The section header in force: its names (views of the text), its message if malformed, where
-  // it was read, and whether a block was closed under it.
+  // The section header in force: its names (views of the text) and its message if malformed.
   std::string_view deviceName;
   std::string_view className;
   std::string headerError;
-  std::uint32_t headerLine = 0;
-  bool headerHasBlock = false;
 };
 
 }  // namespace trel::quorlinsrv

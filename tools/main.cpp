@@ -177,8 +177,8 @@ bool useColor(const Options& options) {
     return kColors.at(options.color) == Color::kAlways;
   const char* noColor = std::getenv("NO_COLOR");
   const char* term = std::getenv("TERM");
-  return options.output.empty() && isatty(STDOUT_FILENO) && !(noColor && *noColor) &&
-         !(term && std::string(term) == "dumb");
+  return (options.output.empty() || options.output == "-") && isatty(STDOUT_FILENO) &&
+         !(noColor && *noColor) && !(term && std::string(term) == "dumb");
 }
 
 void render(const Report& report, const Options& options, std::ostream& out) {
@@ -258,8 +258,10 @@ void defineOptions(CLI::App& app, Options& options) {
   app.add_option("--format", options.format, "Output format")
       ->check(oneOf(kFormats))
       ->type_name("text|json|sarif|github");
-  app.add_option("--output", options.output,
-                 "Write the output to FILE, complete or not at all (default: standard output)")
+  app.add_option(
+         "--output", options.output,
+         "Write the output to FILE, complete or not at all; never a file that is an input or "
+         "ends like one (.cfg, .dpl); - is standard output (the default)")
       ->type_name("FILE");
   app.add_option("--color", options.color, "Colour of the text format")
       ->check(oneOf(kColors))
@@ -311,28 +313,37 @@ int run(Options& options, CLI::App& app, std::ostream& out) {
   return query ? runQuery(options, *module, out) : runValidation(options, *module, out);
 }
 
-// Everything after the command line was parsed: validation or query, then the output, written
-// complete or not at all.
+// Extensions of the inputs named on the command line (a config read from standard input by the
+// name it is given), which an output path must not end in.
+std::vector<std::string> inputsByExtension(const Options& options) {
+  std::vector<std::string> inputs = options.dpLists;
+  inputs.insert(inputs.end(), options.configs.begin(), options.configs.end());
+  return inputs;
+}
+
+// Everything after the command line was parsed: validation or query, written as it is produced to
+// standard output or to a file that appears only when the run succeeded.
 int runAndWrite(Options& options, CLI::App& app) {
   // The module reports refused calls to the host's error handler: show them, never swallow them.
   ErrHdl::setSink([](const ErrClass& error) {
     std::cerr << kProgram << ": host error: " << error.toLine() << '\n';
   });
-  ChunkedOutput buffer;
-  std::ostream out(&buffer);
-  out.exceptions(std::ios::badbit);  // a chunk that cannot be had ends the run as out of memory
+  std::string error;
+  if (!options.output.empty() && options.output != "-") {
+    std::vector<std::string> inputs = inputsByExtension(options);
+    error = refuseOutput(options.output, inputs, inputs);
+    if (!error.empty())
+      return fail(error);
+  }
+  std::unique_ptr<OutputDestination> destination = OutputDestination::open(options.output, error);
+  if (!destination)
+    return fail(error);
+  std::ostream& out = destination->stream();
   int code = run(options, app, out);
   if (code == kExitFailure)
-    return code;  // a failed run writes no output at all
-  std::string error;
-  if (options.output.empty()) {
-    // Straight to the descriptor: what the formats wrote is not copied into another buffer.
-    std::cout.flush();
-    if (!std::cout || !writePieces(STDOUT_FILENO, buffer.pieces()))
-      return fail("error writing standard output");
-  } else if (!writeFileAtomically(options.output, buffer.pieces(), error)) {
+    return code;  // the temporary file goes with the destination, the target stays as it was
+  if (!destination->finish(error))
     return fail(error);
-  }
   return code;
 }
 

@@ -7,7 +7,9 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <new>
 
@@ -19,6 +21,7 @@
 #include "tools/Formats.hpp"
 #include "tools/ModuleSession.hpp"
 #include "tools/OutputFile.hpp"
+#include "tools/Positions.hpp"
 
 using namespace trel::quorlinsrv;
 
@@ -198,6 +201,17 @@ void render(const Report& report, const Options& options, std::ostream& out) {
   }
 }
 
+// Attaches the positions of the findings of the config file at `path`, read again: the module
+// reports blocks and their line ranges only.
+void locateFindings(const std::string& path, std::vector<Finding>& findings) {
+  if (findings.empty())
+    return;
+  std::ifstream in(path, std::ios::binary);
+  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in)
+    attachPositions(ConfigText(text), findings);
+}
+
 int runValidation(const Options& options, const ModuleSession& module, std::ostream& out) {
   Report report;
   report.programName = kProgram;
@@ -210,6 +224,7 @@ int runValidation(const Options& options, const ModuleSession& module, std::ostr
     if (!module.validate(config, options.errorsOnly, outcome, error))
       return fail(error);
     report.files.push_back(makeFileReport(std::move(outcome)));
+    locateFindings(config, report.files.back().findings);
     anyFindings = anyFindings || !report.files.back().findings.empty();
   }
   render(report, options, out);

@@ -143,13 +143,13 @@ TEST(Cli, ListsTheAllowedWords) {
   EXPECT_NE(version.out.find("module 316000 "), std::string::npos);
 }
 
-TEST(Cli, TextNamesEachFindingAtItsBlock) {
+TEST(Cli, TextNamesEachFindingAtItsText) {
   RunResult result = run({"--dp-list", kPlant, kInvalid});
   const std::string file = kInvalid;
   for (const std::string& line :
-       {file + ":17: error: [PS2.Current] timeType: unknown time type 'seconds'\n",
-        file + ":40: error: [Counter7.Missing] dpe: Unknown DPE C7.missing\n",
-        file + ":46: error: [Pump1.Speed] syntax: Line 50: unexpected key 'colour'\n",
+       {file + ":21:6: error: [PS2.Current] timeType: unknown time type 'seconds'\n",
+        file + ":40:5: error: [Counter7.Missing] dpe: Unknown DPE C7.missing\n",
+        file + ":50:1: error: [Pump1.Speed] syntax: Line 50: unexpected key 'colour'\n",
         file + ": 11 blocks, 9 with findings\n"}) {
     EXPECT_NE(result.out.find(line), std::string::npos) << line << "in\n" << result.out;
   }
@@ -207,6 +207,8 @@ TEST(Cli, SarifHasTheRequiredPropertiesAndOneResultPerFinding) {
     EXPECT_GE(location["region"]["endLine"], location["region"]["startLine"]);
   }
   EXPECT_EQ(run["results"][1]["locations"][0]["physicalLocation"]["region"],
+            Json::parse(R"({"startLine": 21, "startColumn": 6, "endLine": 21, "endColumn": 13})"));
+  EXPECT_EQ(run["results"][1]["relatedLocations"][0]["physicalLocation"]["region"],
             Json::parse(R"({"startLine": 17, "endLine": 22})"));
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -19,6 +20,7 @@
 #include "tools/ExitCodes.hpp"
 #include "tools/Findings.hpp"
 #include "tools/Formats.hpp"
+#include "tools/MemoryFile.hpp"
 #include "tools/ModuleSession.hpp"
 #include "tools/OutputFile.hpp"
 #include "tools/Positions.hpp"
@@ -37,6 +39,7 @@ struct Options {
   bool errorsOnly = false;
   std::string format = "text";
   std::string output;
+  std::string stdinFilename = "<stdin>";
   std::string color = "auto";
   bool quiet = false;
   bool verbose = false;
@@ -126,17 +129,13 @@ const char* fileKind(mode_t mode) {
   return "not a regular file";
 }
 
-// Refuses a CONFIG that exists but is no regular file: reading it could block or make no sense.
-// A missing file is left to the module, which reports it as a finding.
-bool checkConfigFiles(const std::vector<std::string>& configs, std::string& error) {
-  for (const std::string& config : configs) {
-    struct stat info;
-    if (stat(config.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-      error = config + ": error: " + fileKind(info.st_mode) + ", not a regular file";
-      return false;
-    }
-  }
-  return true;
+// "" for a CONFIG the module may read (a regular file, or a missing one, which the module
+// reports), else why it is not read: a directory, FIFO or device could block or make no sense.
+std::string refuseConfig(const std::string& config) {
+  struct stat info;
+  if (stat(config.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+    return config + ": error: " + fileKind(info.st_mode) + ", not a regular file";
+  return "";
 }
 
 void printSummaries(const std::vector<DpListSummary>& summaries) {
@@ -201,34 +200,62 @@ void render(const Report& report, const Options& options, std::ostream& out) {
   }
 }
 
-// Attaches the positions of the findings of the config file at `path`, read again: the module
-// reports blocks and their line ranges only.
-void locateFindings(const std::string& path, std::vector<Finding>& findings) {
-  if (findings.empty())
-    return;
-  std::ifstream in(path, std::ios::binary);
-  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in)
-    attachPositions(ConfigText(text), findings);
+std::string readAll(std::istream& in) {
+  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-int runValidation(const Options& options, const ModuleSession& module, std::ostream& out) {
+// Validates one CONFIG ("-": standard input, through a memory file) into `file`, with the
+// positions of its findings. False, with `error` set, when the module call failed.
+bool validateConfig(const Options& options, const ModuleSession& module, const std::string& config,
+                    FileReport& file, std::string& error) {
+  FileOutcome outcome;
+  std::string text;
+  bool fromStdin = config == "-";
+  if (fromStdin) {
+    text = readAll(std::cin);
+    MemoryFile memory(text);
+    if (!module.validate(memory.path(), options.errorsOnly, outcome, error))
+      return false;
+    outcome.file = options.stdinFilename;
+  } else if (!module.validate(config, options.errorsOnly, outcome, error)) {
+    return false;
+  }
+  file = makeFileReport(std::move(outcome));
+  if (file.findings.empty())
+    return true;
+  if (!fromStdin) {
+    // The module reports blocks and their line ranges only: the file is read again for the rest.
+    std::ifstream in(config, std::ios::binary);
+    text = readAll(in);
+  }
+  attachPositions(ConfigText(text), file.findings);
+  return true;
+}
+
+// Validates every CONFIG; one that cannot be read is reported and the others are still validated.
+int runValidation(const Options& options, const ModuleSession& module, std::ostream& out,
+                  bool& keepOutput) {
   Report report;
   report.programName = kProgram;
   report.programVersion = QUORLIN_VERSION;
   report.moduleVersion = module.version();
   bool anyFindings = false;
+  bool anyRefused = false;
   for (const std::string& config : options.configs) {
-    FileOutcome outcome;
-    std::string error;
-    if (!module.validate(config, options.errorsOnly, outcome, error))
+    std::string error = config == "-" ? "" : refuseConfig(config);
+    if (!error.empty()) {
+      fail(error);
+      anyRefused = true;
+      continue;
+    }
+    report.files.emplace_back();
+    if (!validateConfig(options, module, config, report.files.back(), error))
       return fail(error);
-    report.files.push_back(makeFileReport(std::move(outcome)));
-    locateFindings(config, report.files.back().findings);
     anyFindings = anyFindings || !report.files.back().findings.empty();
   }
   render(report, options, out);
-  return anyFindings ? kExitFindings : kExitValid;
+  keepOutput = true;
+  return anyRefused ? kExitFailure : anyFindings ? kExitFindings : kExitValid;
 }
 
 int runQuery(const Options& options, const ModuleSession& module, std::ostream& out) {
@@ -268,6 +295,10 @@ void defineOptions(CLI::App& app, Options& options) {
       ->expected(1)
       ->allow_extra_args(false)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_option("--stdin-filename", options.stdinFilename,
+                 "The name that a CONFIG read from standard input (-) has in findings")
+      ->type_name("NAME")
+      ->capture_default_str();
   app.add_flag("--errors-only", options.errorsOnly,
                "Let the module return only the blocks with findings");
   app.add_option("--format", options.format, "Output format")
@@ -297,7 +328,7 @@ void defineOptions(CLI::App& app, Options& options) {
 }
 
 // Runs everything after the command line was parsed; what goes to standard output lands in `out`.
-int run(Options& options, CLI::App& app, std::ostream& out) {
+int run(Options& options, CLI::App& app, std::ostream& out, bool& keepOutput) {
   options.checkRegExp = app.count("--check-regexp") > 0;
   bool query = !options.list.empty() || options.checkRegExp;
   if (!options.list.empty() && options.checkRegExp)
@@ -312,7 +343,9 @@ int run(Options& options, CLI::App& app, std::ostream& out) {
   }
   std::string error;
   if (!options.version && !query) {
-    if (!checkConfigFiles(options.configs, error) || !loadDataPointConfiguration(options, error))
+    if (std::count(options.configs.begin(), options.configs.end(), "-") > 1)
+      return fail("standard input (-) can be read only once");
+    if (!loadDataPointConfiguration(options, error))
       return fail(error);
   }
   std::unique_ptr<ModuleSession> module = openModule(options, error);
@@ -323,16 +356,21 @@ int run(Options& options, CLI::App& app, std::ostream& out) {
   if (options.version) {
     out << kProgram << ' ' << QUORLIN_VERSION << '\n'
         << "module " << module->version() << ' ' << module->path() << '\n';
+    keepOutput = true;
     return kExitValid;
   }
-  return query ? runQuery(options, *module, out) : runValidation(options, *module, out);
+  if (!query)
+    return runValidation(options, *module, out, keepOutput);
+  keepOutput = true;
+  return runQuery(options, *module, out);
 }
 
 // Extensions of the inputs named on the command line (a config read from standard input by the
 // name it is given), which an output path must not end in.
 std::vector<std::string> inputsByExtension(const Options& options) {
   std::vector<std::string> inputs = options.dpLists;
-  inputs.insert(inputs.end(), options.configs.begin(), options.configs.end());
+  for (const std::string& config : options.configs)
+    inputs.push_back(config == "-" ? options.stdinFilename : config);
   return inputs;
 }
 
@@ -354,8 +392,9 @@ int runAndWrite(Options& options, CLI::App& app) {
   if (!destination)
     return fail(error);
   std::ostream& out = destination->stream();
-  int code = run(options, app, out);
-  if (code == kExitFailure)
+  bool keepOutput = false;
+  int code = run(options, app, out, keepOutput);
+  if (!keepOutput)
     return code;  // the temporary file goes with the destination, the target stays as it was
   if (!destination->finish(error))
     return fail(error);

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <map>
 #include <new>
+#include <optional>
 
 #include "host/DpConfiguration.hpp"
 #include "host/ErrHdl.hpp"
@@ -24,6 +25,7 @@
 #include "tools/ModuleSession.hpp"
 #include "tools/OutputFile.hpp"
 #include "tools/Positions.hpp"
+#include "tools/ProjectFile.hpp"
 
 using namespace trel::quorlinsrv;
 
@@ -36,6 +38,9 @@ enum class Color { kAuto, kAlways, kNever };
 struct Options {
   std::vector<std::string> configs;
   std::vector<std::string> dpLists;
+  // Without --dp-list: the project file of each CONFIG (by index) and what each one holds.
+  std::vector<std::string> projectOfConfig;
+  std::map<std::string, ProjectFile> projects;
   bool errorsOnly = false;
   std::string format = "text";
   std::string output;
@@ -158,10 +163,11 @@ void printSummaries(const std::vector<DpListSummary>& summaries) {
   }
 }
 
-bool loadDataPointConfiguration(const Options& options, std::string& error) {
-  std::vector<DpList> lists(options.dpLists.size());
+bool loadDataPointConfiguration(const std::vector<std::string>& files, bool verbose,
+                                std::string& error) {
+  std::vector<DpList> lists(files.size());
   for (std::size_t i = 0; i < lists.size(); ++i) {
-    if (!readDpListFile(options.dpLists[i], lists[i], error))
+    if (!readDpListFile(files[i], lists[i], error))
       return false;
   }
   std::vector<DpListSummary> summaries;
@@ -169,7 +175,7 @@ bool loadDataPointConfiguration(const Options& options, std::string& error) {
   config.clear();
   if (!loadDpLists(lists, config, summaries, error))
     return false;
-  if (options.verbose)
+  if (verbose)
     printSummaries(summaries);
   return true;
 }
@@ -241,7 +247,18 @@ int runValidation(const Options& options, const ModuleSession& module, std::ostr
   report.moduleVersion = module.version();
   bool anyFindings = false;
   bool anyRefused = false;
-  for (const std::string& config : options.configs) {
+  std::string loadedProject;  // the project file whose DP lists are loaded
+  for (std::size_t i = 0; i < options.configs.size(); ++i) {
+    const std::string& config = options.configs[i];
+    if (!options.projects.empty() && options.projectOfConfig[i] != loadedProject) {
+      loadedProject = options.projectOfConfig[i];
+      if (options.verbose)
+        std::cerr << "project file: " << loadedProject << '\n';
+      std::string error;
+      if (!loadDataPointConfiguration(options.projects.at(loadedProject).dpLists, options.verbose,
+                                      error))
+        return fail(error);
+    }
     std::string error = config == "-" ? "" : refuseConfig(config);
     if (!error.empty()) {
       fail(error);
@@ -338,14 +355,15 @@ int run(Options& options, CLI::App& app, std::ostream& out, bool& keepOutput) {
   if (!options.version && !query) {
     if (options.configs.empty())
       return fail("no CONFIG to validate (see --help)");
-    if (options.dpLists.empty())
+    if (options.dpLists.empty() && options.projects.empty())
       return fail("--dp-list FILE is needed to validate (see --help)");
   }
   std::string error;
   if (!options.version && !query) {
     if (std::count(options.configs.begin(), options.configs.end(), "-") > 1)
       return fail("standard input (-) can be read only once");
-    if (!loadDataPointConfiguration(options, error))
+    if (options.projects.empty() &&
+        !loadDataPointConfiguration(options.dpLists, options.verbose, error))
       return fail(error);
   }
   std::unique_ptr<ModuleSession> module = openModule(options, error);
@@ -365,10 +383,42 @@ int run(Options& options, CLI::App& app, std::ostream& out, bool& keepOutput) {
   return runQuery(options, *module, out);
 }
 
+std::string directoryOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The project file of each CONFIG, found from its directory upward and then from the working
+// directory, and what each one holds. False, with `error` set, when one is missing or malformed.
+bool findProjectFiles(Options& options, std::string& error) {
+  for (const std::string& config : options.configs) {
+    std::string named = config == "-" ? options.stdinFilename : config;
+    std::optional<std::string> found = findProjectFile(directoryOf(named));
+    if (!found)
+      found = findProjectFile(".");
+    if (!found) {
+      error = std::string("--dp-list FILE is needed to validate ") + named + ": no " +
+              kProjectFileName + " above it or the working directory names one (see --help)";
+      return false;
+    }
+    options.projectOfConfig.push_back(*found);
+    try {
+      if (options.projects.count(*found) == 0)
+        options.projects.emplace(*found, readProjectFile(*found));
+    } catch (const ProjectFileError& malformed) {
+      error = malformed.what();
+      return false;
+    }
+  }
+  return true;
+}
+
 // Extensions of the inputs named on the command line (a config read from standard input by the
 // name it is given), which an output path must not end in.
 std::vector<std::string> inputsByExtension(const Options& options) {
   std::vector<std::string> inputs = options.dpLists;
+  for (const auto& [path, project] : options.projects)
+    inputs.insert(inputs.end(), project.dpLists.begin(), project.dpLists.end());
   for (const std::string& config : options.configs)
     inputs.push_back(config == "-" ? options.stdinFilename : config);
   return inputs;
@@ -382,9 +432,15 @@ int runAndWrite(Options& options, CLI::App& app) {
     std::cerr << kProgram << ": host error: " << error.toLine() << '\n';
   });
   std::string error;
+  bool validating = !options.version && options.list.empty() && app.count("--check-regexp") == 0;
+  if (validating && options.dpLists.empty() && !findProjectFiles(options, error))
+    return fail(error);
   if (!options.output.empty() && options.output != "-") {
-    std::vector<std::string> inputs = inputsByExtension(options);
-    error = refuseOutput(options.output, inputs, inputs);
+    std::vector<std::string> byExtension = inputsByExtension(options);
+    std::vector<std::string> inputs = byExtension;
+    for (const auto& [path, project] : options.projects)
+      inputs.push_back(path);
+    error = refuseOutput(options.output, inputs, byExtension);
     if (!error.empty())
       return fail(error);
   }

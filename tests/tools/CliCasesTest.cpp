@@ -2,11 +2,13 @@
 // arguments as a shell would take them (redirections and globs included), and `expected`: standard
 // output, then standard error, the exit code and every file the run created, changed or removed.
 // The cases run on a copy of cli_cases/ in a temporary directory, each in its own subdirectory.
-// QUORLIN_UPDATE_CLI_CASES=1 rewrites the expected files from what the program does.
+// The temporary and the build directory read @WORK@ and @BUILD@. QUORLIN_UPDATE_CLI_CASES=1
+// rewrites the expected files from what the program does.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
+#include <utility>
 
 #include "tests/tools/RunProgram.hpp"
 
@@ -60,7 +62,13 @@ TEST_P(CliCases, MatchExpected) {
   RunResult result = runProgram("/bin/sh", {"-c", "cd \"$0\" && exec \"$1\" " + cmd,
                                             caseDir.string(), QUORLIN_VALIDATE_PATH});
   auto after = snapshot(work);
+  // Paths that differ from one machine or run to the next.
   std::string actual = describeRun(result, before, after);
+  for (const auto& [path, name] :
+       {std::pair<std::string, std::string>{work, "@WORK@"}, {QUORLIN_BINARY_DIR, "@BUILD@"}}) {
+    for (std::size_t at = actual.find(path); at != std::string::npos; at = actual.find(path, at))
+      actual.replace(at, path.size(), name);
+  }
   for (const auto& [name, content] : after) {
     if (before.count(name) == 0)
       fs::remove(fs::path(work) / name);

@@ -94,6 +94,9 @@ struct ShownPosition {
 };
 ShownPosition shownPosition(const Finding& finding);
 
+// The module's errMsg for a file it could not open (the file name is not part of it).
+inline constexpr const char* kFailedToOpen = "failed to open file ";
+
 // The summary that errMsg holds when the blocks carry the details.
 inline constexpr const char* kValidationErrors = "Validation error(s)";
 

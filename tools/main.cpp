@@ -6,8 +6,10 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -21,10 +23,10 @@
 #include "tools/ExitCodes.hpp"
 #include "tools/Findings.hpp"
 #include "tools/Formats.hpp"
+#include "tools/Hints.hpp"
 #include "tools/MemoryFile.hpp"
 #include "tools/ModuleSession.hpp"
 #include "tools/OutputFile.hpp"
-#include "tools/Positions.hpp"
 #include "tools/ProjectFile.hpp"
 
 using namespace trel::quorlinsrv;
@@ -163,8 +165,10 @@ void printSummaries(const std::vector<DpListSummary>& summaries) {
   }
 }
 
+// Loads the DP lists `files` into the host's data point configuration, and their names into
+// `hints`.
 bool loadDataPointConfiguration(const std::vector<std::string>& files, bool verbose,
-                                std::string& error) {
+                                std::unique_ptr<HintSources>& hints, std::string& error) {
   std::vector<DpList> lists(files.size());
   for (std::size_t i = 0; i < lists.size(); ++i) {
     if (!readDpListFile(files[i], lists[i], error))
@@ -177,6 +181,7 @@ bool loadDataPointConfiguration(const std::vector<std::string>& files, bool verb
     return false;
   if (verbose)
     printSummaries(summaries);
+  hints = std::make_unique<HintSources>(lists);
   return true;
 }
 
@@ -210,10 +215,24 @@ std::string readAll(std::istream& in) {
   return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The allowed words of the module for the hints at unknown words.
+bool addAllowedWords(const ModuleSession& module, HintSources& hints, std::string& error) {
+  const std::pair<ScriptFunction, BlockField> lists[] = {{kAllowedDirections, kFieldDirection},
+                                                         {kAllowedDataTypes, kFieldValueType},
+                                                         {kAllowedTimeTypes, kFieldTimeType}};
+  for (const auto& [function, field] : lists) {
+    std::vector<std::string> words;
+    if (!module.allowedNames(function, words, error))
+      return false;
+    hints.setAllowedWords(blockFieldKey(field), std::move(words));
+  }
+  return true;
+}
+
 // Validates one CONFIG ("-": standard input, through a memory file) into `file`, with the
 // positions of its findings. False, with `error` set, when the module call failed.
 bool validateConfig(const Options& options, const ModuleSession& module, const std::string& config,
-                    FileReport& file, std::string& error) {
+                    HintSources& hints, FileReport& file, std::string& error) {
   FileOutcome outcome;
   std::string text;
   bool fromStdin = config == "-";
@@ -234,19 +253,30 @@ bool validateConfig(const Options& options, const ModuleSession& module, const s
     std::ifstream in(config, std::ios::binary);
     text = readAll(in);
   }
-  attachPositions(ConfigText(text), file.findings);
+  std::string wordsError;  // without the words the hints at unknown words are left out
+  if (!hints.hasAllowedWords())
+    addAllowedWords(module, hints, wordsError);
+  annotateFindings(text, hints, file.findings);
+  if (file.outcome.errMsg == kFailedToOpen && !file.findings.empty()) {
+    // The module says no more; the system's reason helps (missing, permission, a directory).
+    std::ifstream probe(config);
+    if (!probe)
+      file.findings.back().notes.push_back(
+          Note{std::string("cannot open it: ") + std::strerror(errno), ""});
+  }
   return true;
 }
 
 // Validates every CONFIG; one that cannot be read is reported and the others are still validated.
-int runValidation(const Options& options, const ModuleSession& module, std::ostream& out,
-                  bool& keepOutput) {
+int runValidation(const Options& options, const ModuleSession& module,
+                  std::unique_ptr<HintSources>& hints, std::ostream& out, bool& keepOutput) {
   Report report;
   report.programName = kProgram;
   report.programVersion = QUORLIN_VERSION;
   report.moduleVersion = module.version();
   bool anyFindings = false;
   bool anyRefused = false;
+  std::string error;
   std::string loadedProject;  // the project file whose DP lists are loaded
   for (std::size_t i = 0; i < options.configs.size(); ++i) {
     const std::string& config = options.configs[i];
@@ -254,19 +284,18 @@ int runValidation(const Options& options, const ModuleSession& module, std::ostr
       loadedProject = options.projectOfConfig[i];
       if (options.verbose)
         std::cerr << "project file: " << loadedProject << '\n';
-      std::string error;
       if (!loadDataPointConfiguration(options.projects.at(loadedProject).dpLists, options.verbose,
-                                      error))
+                                      hints, error))
         return fail(error);
     }
-    std::string error = config == "-" ? "" : refuseConfig(config);
+    error = config == "-" ? "" : refuseConfig(config);
     if (!error.empty()) {
       fail(error);
       anyRefused = true;
       continue;
     }
     report.files.emplace_back();
-    if (!validateConfig(options, module, config, report.files.back(), error))
+    if (!validateConfig(options, module, config, *hints, report.files.back(), error))
       return fail(error);
     anyFindings = anyFindings || !report.files.back().findings.empty();
   }
@@ -346,6 +375,7 @@ void defineOptions(CLI::App& app, Options& options) {
 
 // Runs everything after the command line was parsed; what goes to standard output lands in `out`.
 int run(Options& options, CLI::App& app, std::ostream& out, bool& keepOutput) {
+  std::unique_ptr<HintSources> hints;
   options.checkRegExp = app.count("--check-regexp") > 0;
   bool query = !options.list.empty() || options.checkRegExp;
   if (!options.list.empty() && options.checkRegExp)
@@ -363,7 +393,7 @@ int run(Options& options, CLI::App& app, std::ostream& out, bool& keepOutput) {
     if (std::count(options.configs.begin(), options.configs.end(), "-") > 1)
       return fail("standard input (-) can be read only once");
     if (options.projects.empty() &&
-        !loadDataPointConfiguration(options.dpLists, options.verbose, error))
+        !loadDataPointConfiguration(options.dpLists, options.verbose, hints, error))
       return fail(error);
   }
   std::unique_ptr<ModuleSession> module = openModule(options, error);
@@ -378,7 +408,7 @@ int run(Options& options, CLI::App& app, std::ostream& out, bool& keepOutput) {
     return kExitValid;
   }
   if (!query)
-    return runValidation(options, *module, out, keepOutput);
+    return runValidation(options, *module, hints, out, keepOutput);
   keepOutput = true;
   return runQuery(options, *module, out);
 }

@@ -194,23 +194,6 @@ bool useColor(const Options& options) {
          !(noColor && *noColor) && !(term && std::string(term) == "dumb");
 }
 
-void render(const Report& report, const Options& options, std::ostream& out) {
-  switch (kFormats.at(options.format)) {
-    case Format::kText:
-      writeText(report, TextStyle{useColor(options), options.quiet}, out);
-      return;
-    case Format::kJson:
-      writeJson(report, out);
-      return;
-    case Format::kSarif:
-      writeSarif(report, out);
-      return;
-    case Format::kGithub:
-      writeGithub(report, out);
-      return;
-  }
-}
-
 std::string readAll(std::istream& in) {
   return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -235,14 +218,16 @@ bool validateConfig(const Options& options, const ModuleSession& module, const s
                     HintSources& hints, FileReport& file, std::string& error) {
   FileOutcome outcome;
   std::string text;
+  // Only the JSON output shows the blocks without findings: the others ask for none.
+  bool errorsOnly = options.errorsOnly || kFormats.at(options.format) != Format::kJson;
   bool fromStdin = config == "-";
   if (fromStdin) {
     text = readAll(std::cin);
     MemoryFile memory(text);
-    if (!module.validate(memory.path(), options.errorsOnly, outcome, error))
+    if (!module.validate(memory.path(), errorsOnly, outcome, error))
       return false;
     outcome.file = options.stdinFilename;
-  } else if (!module.validate(config, options.errorsOnly, outcome, error)) {
+  } else if (!module.validate(config, errorsOnly, outcome, error)) {
     return false;
   }
   file = makeFileReport(std::move(outcome));
@@ -270,10 +255,13 @@ bool validateConfig(const Options& options, const ModuleSession& module, const s
 // Validates every CONFIG; one that cannot be read is reported and the others are still validated.
 int runValidation(const Options& options, const ModuleSession& module,
                   std::unique_ptr<HintSources>& hints, std::ostream& out, bool& keepOutput) {
-  Report report;
-  report.programName = kProgram;
-  report.programVersion = QUORLIN_VERSION;
-  report.moduleVersion = module.version();
+  Report header;
+  header.programName = kProgram;
+  header.programVersion = QUORLIN_VERSION;
+  header.moduleVersion = module.version();
+  std::unique_ptr<FormatWriter> writer = makeFormatWriter(
+      kFormats.at(options.format), header, TextStyle{useColor(options), options.quiet}, out);
+  RunTotals totals;
   bool anyFindings = false;
   bool anyRefused = false;
   std::string error;
@@ -294,12 +282,16 @@ int runValidation(const Options& options, const ModuleSession& module,
       anyRefused = true;
       continue;
     }
-    report.files.emplace_back();
-    if (!validateConfig(options, module, config, *hints, report.files.back(), error))
+    FileReport file;
+    if (!validateConfig(options, module, config, *hints, file, error))
       return fail(error);
-    anyFindings = anyFindings || !report.files.back().findings.empty();
+    anyFindings = anyFindings || !file.findings.empty();
+    writer->file(file);
+    ++totals.files;
+    totals.blocks += file.counts.blocks;
+    totals.withFindings += file.counts.withFindings;
   }
-  render(report, options, out);
+  writer->finish(totals);
   keepOutput = true;
   return anyRefused ? kExitFailure : anyFindings ? kExitFindings : kExitValid;
 }

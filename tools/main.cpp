@@ -325,10 +325,12 @@ CLI::Validator oneOf(const std::map<std::string, Value>& words) {
 }
 
 void defineOptions(CLI::App& app, Options& options) {
-  app.add_option("CONFIG", options.configs, "Config files to validate, in this order");
+  app.add_option("CONFIG", options.configs,
+                 "Config files to validate, in this order; - reads standard input");
   app.add_option("--dp-list", options.dpLists,
                  "DP list export with the types, data points and aliases to check against "
-                 "(repeatable; needed to validate)")
+                 "(repeatable; default: the dp-lists of the nearest .quorlin-validate.toml above "
+                 "each CONFIG, else above the working directory)")
       ->type_name("FILE")
       ->expected(1)
       ->allow_extra_args(false)
@@ -340,6 +342,7 @@ void defineOptions(CLI::App& app, Options& options) {
   app.add_flag("--errors-only", options.errorsOnly,
                "Let the module return only the blocks with findings");
   app.add_option("--format", options.format, "Output format")
+      ->capture_default_str()
       ->check(oneOf(kFormats))
       ->type_name("text|json|sarif|github");
   app.add_option(
@@ -347,10 +350,13 @@ void defineOptions(CLI::App& app, Options& options) {
          "Write the output to FILE, complete or not at all; never a file that is an input or "
          "ends like one (.cfg, .dpl); - is standard output (the default)")
       ->type_name("FILE");
-  app.add_option("--color", options.color, "Colour of the text format")
+  app.add_option("--color", options.color,
+                 "Colour of the text format (auto: on a terminal unless NO_COLOR or TERM=dumb)")
+      ->capture_default_str()
       ->check(oneOf(kColors))
       ->type_name("auto|always|never");
-  app.add_flag("-q,--quiet", options.quiet, "Text format: findings only, no summary lines");
+  app.add_flag("-q,--quiet", options.quiet,
+               "Text format: findings and their notes only, no summary lines");
   app.add_flag("-v,--verbose", options.verbose,
                "Tell on standard error what was read from each DP list and which module runs");
   app.add_option("--list", options.list, "Print the words the module allows, one per line")
@@ -488,6 +494,17 @@ int main(int argc, char** argv) {
       kProgram};
   Options options;
   defineOptions(app, options);
+  app.footer(
+      "Exit codes:\n"
+      "  0  every CONFIG is valid (or a query succeeded)\n"
+      "  1  some CONFIG has findings; --check-regexp: the pattern does not compile\n"
+      "  2  the check could not run: usage error, a DP list or project file that cannot be read,\n"
+      "     a CONFIG that is no regular file, --output naming an input, a module that fails\n"
+      "\n"
+      "Examples:\n"
+      "  quorlin-validate --dp-list plant.dpl config/*.cfg\n"
+      "  git show :config/a.cfg | quorlin-validate --stdin-filename config/a.cfg -\n"
+      "  quorlin-validate --format sarif --output report.sarif config/*.cfg");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -36,21 +36,53 @@ std::size_t ruleIndex(const std::string& key) {
   return std::size(kRules) - 1;  // unreachable: every finding's key has a rule
 }
 
+Json physicalLocation(const std::string& file, std::size_t artifact, Json region) {
+  Json location{{"artifactLocation", {{"uri", pathToUri(file)}, {"index", artifact}}}};
+  if (!region.empty())
+    location["region"] = std::move(region);
+  return Json{{"physicalLocation", std::move(location)}};
+}
+
+// The text at fault as the result's location; the block's lines and the notes as related
+// locations.
 Json resultJson(const Finding& finding, std::size_t artifact) {
-  Json location{{"artifactLocation", {{"uri", pathToUri(finding.file)}, {"index", artifact}}}};
-  if (finding.firstLine > 0) {
-    location["region"] = {{"startLine", finding.firstLine},
-                          {"endLine", std::max(finding.firstLine, finding.lastLine)}};
+  ShownPosition at = shownPosition(finding);
+  Json region = Json::object();
+  if (at.line > 0) {
+    region["startLine"] = at.line;
+    if (at.column > 0)
+      region["startColumn"] = at.column;
+    region["endLine"] = at.endLine;
+    if (at.column > 0)
+      region["endColumn"] = at.endColumn;
+  }
+  Json related = Json::array();
+  if (finding.firstLine > 0 && finding.line > 0) {
+    Json block = physicalLocation(finding.file, artifact,
+                                  {{"startLine", finding.firstLine},
+                                   {"endLine", std::max(finding.firstLine, finding.lastLine)}});
+    block["id"] = related.size();
+    block["message"] = {{"text", "the block"}};
+    related.push_back(std::move(block));
+  }
+  for (const Note& note : finding.notes) {
+    Json location = physicalLocation(finding.file, artifact, region);
+    location["id"] = related.size();
+    location["message"] = {{"text", note.text}};
+    related.push_back(std::move(location));
   }
   std::size_t rule = ruleIndex(finding.key);
   std::string text = finding.message;
   if (finding.key != kFileKey)
     text = "[" + finding.device + "." + finding.property + "] " + text;
-  return Json{{"ruleId", kRules[rule].id},
+  Json result{{"ruleId", kRules[rule].id},
               {"ruleIndex", rule},
               {"level", "error"},
               {"message", {{"text", text}}},
-              {"locations", Json::array({Json{{"physicalLocation", location}}})}};
+              {"locations", Json::array({physicalLocation(finding.file, artifact, region)})}};
+  if (!related.empty())
+    result["relatedLocations"] = std::move(related);
+  return result;
 }
 
 }  // namespace
@@ -79,30 +111,65 @@ std::string pathToUri(const std::string& path) {
   return uri;
 }
 
-void writeSarif(const Report& report, std::ostream& out) {
-  Json rules = Json::array();
-  for (const RuleText& rule : kRules) {
-    rules.push_back(Json{{"id", rule.id},
-                         {"shortDescription", {{"text", rule.description}}},
-                         {"defaultConfiguration", {{"level", "error"}}}});
+namespace {
+
+// The SARIF log around the results, which are written one by one as the files come: everything
+// before the results is written first, the artifacts (one per file) after them.
+class SarifWriter : public FormatWriter {
+ public:
+  SarifWriter(const Report& header, std::ostream& out) : out_(out) {
+    Json rules = Json::array();
+    for (const RuleText& rule : kRules) {
+      rules.push_back(Json{{"id", rule.id},
+                           {"shortDescription", {{"text", rule.description}}},
+                           {"defaultConfiguration", {{"level", "error"}}}});
+    }
+    Json driver{{"name", header.programName},
+                {"version", header.programVersion},
+                {"rules", std::move(rules)}};
+    Json module{{"name", "QuorlinServerConfigValidator"}, {"version", header.moduleVersion}};
+    Json tool{{"driver", std::move(driver)}, {"extensions", Json::array({module})}};
+    out_ << "{\n  \"$schema\": \"" << kSarifSchema
+         << "\",\n  \"version\": \"2.1.0\",\n  \"runs\": [\n    {\n"
+         << "      \"columnKind\": \"unicodeCodePoints\",\n      \"tool\": " << indented(tool, 6)
+         << ",\n      \"results\": [";
   }
-  Json artifacts = Json::array();
-  Json results = Json::array();
-  for (const FileReport& file : report.files) {
-    std::size_t artifact = artifacts.size();
-    artifacts.push_back(Json{{"location", {{"uri", pathToUri(file.outcome.file)}}}});
-    for (const Finding& finding : file.findings)
-      results.push_back(resultJson(finding, artifact));
+
+  void file(const FileReport& file) override {
+    std::size_t artifact = artifacts_.size();
+    artifacts_.push_back(Json{{"location", {{"uri", pathToUri(file.outcome.file)}}}});
+    for (const Finding& finding : file.findings) {
+      out_ << (anyResult_ ? ",\n        " : "\n        ")
+           << indented(resultJson(finding, artifact), 8);
+      anyResult_ = true;
+    }
   }
-  Json driver{{"name", report.programName},
-              {"version", report.programVersion},
-              {"rules", std::move(rules)}};
-  Json module{{"name", "QuorlinServerConfigValidator"}, {"version", report.moduleVersion}};
-  Json run{{"tool", {{"driver", std::move(driver)}, {"extensions", Json::array({module})}}},
-           {"artifacts", std::move(artifacts)},
-           {"results", std::move(results)}};
-  Json sarif{{"$schema", kSarifSchema}, {"version", "2.1.0"}, {"runs", Json::array({run})}};
-  out << sarif.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+
+  void finish(const RunTotals&) override {
+    out_ << (anyResult_ ? "\n      ]" : "]")
+         << ",\n      \"artifacts\": " << indented(artifacts_, 6) << "\n    }\n  ]\n}\n";
+  }
+
+ private:
+  // `value` as dump(2) lays it out, every line after the first indented by `depth` spaces.
+  static std::string indented(const Json& value, std::size_t depth) {
+    std::string text = value.dump(2, ' ', false, Json::error_handler_t::replace);
+    std::string margin = "\n" + std::string(depth, ' ');
+    for (std::size_t at = text.find('\n'); at != std::string::npos;
+         at = text.find('\n', at + margin.size()))
+      text.replace(at, 1, margin);
+    return text;
+  }
+
+  std::ostream& out_;
+  Json artifacts_ = Json::array();
+  bool anyResult_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<FormatWriter> makeSarifWriter(const Report& header, std::ostream& out) {
+  return std::make_unique<SarifWriter>(header, out);
 }
 
 }  // namespace trel::quorlinsrv

@@ -133,7 +133,8 @@ std::set<std::string> namesIn(const std::string& dir) {
 
 // Under an address-space limit that leaves room for an ordinary file, a file whose full result
 // takes twice that makes the validator say so and exit 2, leaving no output file: neither the one
-// named nor its temporary file.
+// named nor its temporary file. JSON asks for the full result; the text format asks only for the
+// blocks with findings, and this file has none.
 TEST(AddressSpaceLimit, ValidatorSaysOutOfMemoryAndWritesNothing) {
   if (kSanitizerBuild) {
     GTEST_SKIP() << "a sanitizer reserves terabytes of address space: RLIMIT_AS cannot work";
@@ -153,7 +154,7 @@ TEST(AddressSpaceLimit, ValidatorSaysOutOfMemoryAndWritesNothing) {
   EXPECT_TRUE(ordinary.exitedWith(0)) << ordinary.describe() << "\n" << ordinary.err;
 
   const std::set<std::string> before = namesIn(dir.path());
-  for (const char* format : {"text", "json"}) {
+  for (const char* format : {"json"}) {
     SCOPED_TRACE(format);
     const ChildResult cli = runProgram(
         kValidator,

@@ -157,7 +157,8 @@ TEST(Formats, TextLinesAndSummaries) {
             "a.cfg:3: error: [D.P] valueType: unknown data type 'text'\n"
             "a.cfg: 2 blocks, 1 with findings\n"
             "b, c:d.cfg: error: failed to open file \n"
-            "b, c:d.cfg: 0 blocks, 0 with findings\n");
+            "b, c:d.cfg: 0 blocks, 0 with findings\n"
+            "2 files, 2 blocks, 1 with findings\n");
   writeText(sampleReport(), TextStyle{false, true}, quiet);
   EXPECT_EQ(quiet.str().find("blocks"), std::string::npos);
   writeText(sampleReport(), TextStyle{true, true}, color);
@@ -185,7 +186,8 @@ TEST(Formats, JsonReplacesInvalidUtf8AndKeepsKeyOrder) {
   std::vector<std::string> keys;
   for (auto& item : file.items())
     keys.push_back(item.key());
-  EXPECT_EQ(keys, (std::vector<std::string>{"file", "result", "errMsg", "comment", "blocks"}));
+  EXPECT_EQ(keys, (std::vector<std::string>{"file", "result", "errMsg", "comment", "blocks",
+                                            "findings"}));
   EXPECT_EQ(file["blocks"][0]["dpe"]["error"], "Unknown DPE K\xef\xbf\xbdhler");
   EXPECT_EQ(file["blocks"][0]["dpe"]["ok"], false);
   EXPECT_EQ(file["blocks"][0]["lineNo"]["text"], "3...5");

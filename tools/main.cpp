@@ -12,10 +12,10 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <new>
 #include <optional>
+#include <sstream>
 
 #include "host/DpConfiguration.hpp"
 #include "host/ErrHdl.hpp"
@@ -194,8 +194,12 @@ bool useColor(const Options& options) {
          !(noColor && *noColor) && !(term && std::string(term) == "dumb");
 }
 
+// Everything `in` holds, read in large pieces.
 std::string readAll(std::istream& in) {
-  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::ostringstream text;
+  if (in.peek() != std::char_traits<char>::eof())
+    text << in.rdbuf();
+  return text.str();
 }
 
 // The allowed words of the module for the hints at unknown words.

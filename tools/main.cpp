@@ -12,10 +12,10 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <new>
 #include <optional>
+#include <sstream>
 
 #include "host/DpConfiguration.hpp"
 #include "host/ErrHdl.hpp"
@@ -194,8 +194,12 @@ bool useColor(const Options& options) {
          !(noColor && *noColor) && !(term && std::string(term) == "dumb");
 }
 
+// Everything `in` holds, read in large pieces.
 std::string readAll(std::istream& in) {
-  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::ostringstream text;
+  if (in.peek() != std::char_traits<char>::eof())
+    text << in.rdbuf();
+  return text.str();
 }
 
 // The allowed words of the module for the hints at unknown words.
@@ -336,13 +340,14 @@ void defineOptions(CLI::App& app, Options& options) {
       ->allow_extra_args(false)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   app.add_option("--stdin-filename", options.stdinFilename,
-                 "The name that a CONFIG read from standard input (-) has in findings")
-      ->type_name("NAME")
-      ->capture_default_str();
+                 "The name that a CONFIG read from standard input (-) has in findings "
+                 "(default: <stdin>)")
+      ->type_name("NAME");
   app.add_flag("--errors-only", options.errorsOnly,
-               "Let the module return only the blocks with findings");
-  app.add_option("--format", options.format, "Output format")
-      ->capture_default_str()
+               "JSON: let the module return only the blocks with findings (the other formats "
+               "always do)");
+  // Defaults are said in the descriptions: the shell completion reads the value words as listed.
+  app.add_option("--format", options.format, "Output format (default: text)")
       ->check(oneOf(kFormats))
       ->type_name("text|json|sarif|github");
   app.add_option(
@@ -350,9 +355,9 @@ void defineOptions(CLI::App& app, Options& options) {
          "Write the output to FILE, complete or not at all; never a file that is an input or "
          "ends like one (.cfg, .dpl); - is standard output (the default)")
       ->type_name("FILE");
-  app.add_option("--color", options.color,
-                 "Colour of the text format (auto: on a terminal unless NO_COLOR or TERM=dumb)")
-      ->capture_default_str()
+  app.add_option(
+         "--color", options.color,
+         "Colour of the text format (default auto: on a terminal unless NO_COLOR or TERM=dumb)")
       ->check(oneOf(kColors))
       ->type_name("auto|always|never");
   app.add_flag("-q,--quiet", options.quiet,

@@ -420,8 +420,9 @@ Project* LanguageServer::projectFor(const std::string& path, std::string& error)
 
 void LanguageServer::validate(const std::string& uri, Document& doc) {
   Json diagnostics = Json::array();
+  std::vector<std::string_view> lines = splitLines(doc.text);
   auto fileLevel = [&](const std::string& message, const std::string& code) {
-    diagnostics.push_back({{"range", range(0, 0, 0)},
+    diagnostics.push_back({{"range", range(0, 0, utf16Length(lines[0]))},
                            {"severity", kSeverityError},
                            {"source", kSource},
                            {"code", code},
@@ -447,7 +448,6 @@ void LanguageServer::validate(const std::string& uri, Document& doc) {
     }
     if (!error.empty())
       fileLevel(error, "module");
-    std::vector<std::string_view> lines = splitLines(doc.text);
     for (const Finding& finding : findingsOf(outcome)) {
       std::size_t line = finding.firstLine > 0 ? finding.firstLine - 1 : 0;
       std::size_t end = line < lines.size() ? utf16Length(lines[line]) : 0;

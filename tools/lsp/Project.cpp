@@ -67,8 +67,14 @@ bool Project::refresh() {
   stamps_ = std::move(now);
   error_.clear();
   lists_.assign(dpLists_.size(), DpList());
-  for (std::size_t i = 0; i < lists_.size() && error_.empty(); ++i)
-    readDpListFile(dpLists_[i], lists_[i], error_);
+  for (std::size_t i = 0; i < lists_.size() && error_.empty(); ++i) {
+    // A FIFO or a device named by mistake would block the server or never end.
+    struct stat info;
+    if (stat(dpLists_[i].c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+      error_ = dpLists_[i] + ": error: not a regular file";
+    else
+      readDpListFile(dpLists_[i], lists_[i], error_);
+  }
   std::string loadError;
   if (error_.empty() && !install(loadError))
     error_ = loadError;

@@ -1,5 +1,6 @@
 #include "tools/Findings.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "host/Variables.hpp"
@@ -200,6 +201,12 @@ std::vector<Finding> findingsOf(const FileOutcome& outcome) {
     findings.push_back(std::move(finding));
   }
   return findings;
+}
+
+ShownPosition shownPosition(const Finding& finding) {
+  if (finding.line > 0)
+    return {finding.line, finding.column, finding.endLine, finding.endColumn};
+  return {finding.firstLine, 0, std::max(finding.firstLine, finding.lastLine), 0};
 }
 
 BlockCounts countBlocks(const FileOutcome& outcome) {

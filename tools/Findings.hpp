@@ -58,16 +58,44 @@ bool readResultMapping(const MappingVar& mapping, FileOutcome& outcome, std::str
 inline constexpr const char* kSyntaxKey = "syntax";
 inline constexpr const char* kFileKey = "file";
 
+// What helps with a finding, shown below it and never inside its message. `suggestion` is a
+// word that can replace the text at fault (a quick fix), "" when there is none.
+struct Note {
+  std::string text;
+  std::string suggestion;
+};
+
 // One finding: a non-empty error of the result, with where it belongs.
 struct Finding {
   std::string file;
-  unsigned firstLine = 0;  // 0 for a file-level finding
+  unsigned firstLine = 0;  // the block's line range, 0 for a file-level finding
   unsigned lastLine = 0;
   std::string key;  // a per-block key, "syntax" or "file"
   std::string device;
   std::string property;
   std::string message;
+  // The text at fault (a value, a key, a section header's word), 1-based; columns count
+  // characters (UTF-8 sequences) and `endColumn` is the one after the last. All 0 for a
+  // file-level finding and until the positions are attached.
+  unsigned line = 0;
+  unsigned column = 0;
+  unsigned endLine = 0;
+  unsigned endColumn = 0;
+  std::vector<Note> notes;
 };
+
+// The line and column a format shows for `finding`: its position when it has one, else the
+// block's first line with column 0, else 0 and 0 (the file as a whole).
+struct ShownPosition {
+  unsigned line = 0;
+  unsigned column = 0;
+  unsigned endLine = 0;
+  unsigned endColumn = 0;
+};
+ShownPosition shownPosition(const Finding& finding);
+
+// The module's errMsg for a file it could not open (the file name is not part of it).
+inline constexpr const char* kFailedToOpen = "failed to open file ";
 
 // The summary that errMsg holds when the blocks carry the details.
 inline constexpr const char* kValidationErrors = "Validation error(s)";

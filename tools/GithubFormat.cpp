@@ -44,12 +44,20 @@ void writeGithub(const Report& report, std::ostream& out) {
   for (const FileReport& file : report.files) {
     for (const Finding& finding : file.findings) {
       out << "::error file=" << escapeWorkflowProperty(finding.file);
-      if (finding.firstLine > 0) {
-        out << ",line=" << finding.firstLine
-            << ",endLine=" << std::max(finding.firstLine, finding.lastLine);
-      }
-      out << ",title=" << escapeWorkflowProperty(finding.key)
-          << "::" << escapeWorkflowData(finding.message) << '\n';
+      ShownPosition at = shownPosition(finding);
+      if (at.line > 0)
+        out << ",line=" << at.line;
+      if (at.column > 0)
+        out << ",col=" << at.column;
+      if (at.line > 0)
+        out << ",endLine=" << at.endLine;
+      if (at.column > 0)
+        out << ",endColumn=" << at.endColumn;
+      std::string message = finding.message;
+      for (const Note& note : finding.notes)
+        message += "\nnote: " + note.text;
+      out << ",title=" << escapeWorkflowProperty(finding.key) << "::" << escapeWorkflowData(message)
+          << '\n';
     }
   }
 }

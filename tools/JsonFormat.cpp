@@ -1,6 +1,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tools/Formats.hpp"
 
@@ -117,7 +118,49 @@ void writeBlock(JsonWriter& json, const BlockOutcome& block) {
   json.close('}');
 }
 
-void writeFile(JsonWriter& json, const FileOutcome& outcome) {
+// `[`, each item written by `write`, `]`.
+template <typename Item, typename Write>
+void writeArray(JsonWriter& json, const std::vector<Item>& items, Write write) {
+  json.open('[');
+  for (const Item& item : items) {
+    json.element();
+    write(json, item);
+  }
+  json.close(']');
+}
+
+void writeFinding(JsonWriter& json, const Finding& finding) {
+  json.open('{');
+  const std::pair<const char*, unsigned> numbers[] = {{"line", finding.line},
+                                                      {"column", finding.column},
+                                                      {"endLine", finding.endLine},
+                                                      {"endColumn", finding.endColumn}};
+  for (const auto& [name, value] : numbers) {
+    json.key(name);
+    json.integer(static_cast<int>(value));
+  }
+  const std::pair<const char*, const std::string*> texts[] = {{"key", &finding.key},
+                                                              {"message", &finding.message},
+                                                              {"device", &finding.device},
+                                                              {"property", &finding.property}};
+  for (const auto& [name, value] : texts) {
+    json.key(name);
+    json.string(*value);
+  }
+  json.key("notes");
+  writeArray(json, finding.notes, [](JsonWriter& out, const Note& note) {
+    out.open('{');
+    out.key("text");
+    out.string(note.text);
+    out.key("suggestion");
+    out.string(note.suggestion);
+    out.close('}');
+  });
+  json.close('}');
+}
+
+void writeFile(JsonWriter& json, const FileReport& file) {
+  const FileOutcome& outcome = file.outcome;
   json.open('{');
   json.key("file");
   json.string(outcome.file);
@@ -128,12 +171,9 @@ void writeFile(JsonWriter& json, const FileOutcome& outcome) {
   json.key("comment");
   json.string(outcome.comment);
   json.key("blocks");
-  json.open('[');
-  for (const BlockOutcome& block : outcome.blocks) {
-    json.element();
-    writeBlock(json, block);
-  }
-  json.close(']');
+  writeArray(json, outcome.blocks, writeBlock);
+  json.key("findings");
+  writeArray(json, file.findings, writeFinding);
   json.close('}');
 }
 
@@ -148,7 +188,7 @@ void writeJson(const Report& report, std::ostream& out) {
   json.open('[');
   for (const FileReport& file : report.files) {
     json.element();
-    writeFile(json, file.outcome);
+    writeFile(json, file);
   }
   json.close(']');
   json.close('}');

@@ -1,43 +1,68 @@
-// Output that is either complete or not there: gathered in memory while it is formatted, then
-// written to standard output, or to a temporary file beside the target and renamed over it.
+// Where the program's output goes: standard output, or a file that appears complete or not at all
+// (written to a temporary file beside it and renamed over it). Both are written as the output is
+// formatted, so a report is never held whole in memory.
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <streambuf>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace trel::quorlinsrv {
 
-// A stream buffer that keeps what is written in chunks of fixed size: a report of a gigabyte
-// grows without the copying of a doubling string and is never copied whole for writing.
-class ChunkedOutput : public std::streambuf {
+// A stream buffer that writes to a descriptor through a buffer of its own. A failed write is kept
+// (with its errno) and makes every later write fail as well.
+class DescriptorOutput : public std::streambuf {
  public:
-  ChunkedOutput() = default;
-  ChunkedOutput(const ChunkedOutput&) = delete;
-  ChunkedOutput& operator=(const ChunkedOutput&) = delete;
+  explicit DescriptorOutput(int fd) : fd_(fd) { setp(buffer_, buffer_ + sizeof(buffer_)); }
+  DescriptorOutput(const DescriptorOutput&) = delete;
+  DescriptorOutput& operator=(const DescriptorOutput&) = delete;
 
-  // The text written so far, in order.
-  std::vector<std::string_view> pieces() const;
+  // Writes what is buffered; false when this or an earlier write failed.
+  bool flushAll();
+  int writeErrno() const { return errno_; }
 
  protected:
   int_type overflow(int_type c) override;
-  std::streamsize xsputn(const char* text, std::streamsize count) override;
+  int sync() override { return flushAll() ? 0 : -1; }
 
  private:
-  static constexpr std::size_t kChunk = std::size_t{1} << 20;
-  void newChunk();
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  int fd_;
+  int errno_ = 0;
+  char buffer_[1 << 16];
 };
 
-// Writes every piece to the descriptor `fd`; false (errno set) when a write fails.
-bool writePieces(int fd, const std::vector<std::string_view>& pieces);
+// Checks `--output PATH` against the inputs of the run, so that a report never replaces what the
+// user feeds the program. "" when PATH may be written, otherwise why not: it names an input (the
+// same path, or the same device and inode), or it ends in the extension of a config file or DP
+// list on the command line (`inputsByExtension`), the usual result of a forgotten file name
+// before a glob.
+std::string refuseOutput(const std::string& path, const std::vector<std::string>& inputs,
+                         const std::vector<std::string>& inputsByExtension);
 
-// Replaces the file at `path` by the pieces of `content`. False, with `error` set, when anything
-// fails; the target is then untouched and the temporary file removed. A new file gets the mode
-// that the umask allows, an existing one keeps its mode.
-bool writeFileAtomically(const std::string& path, const std::vector<std::string_view>& content,
-                         std::string& error);
+class OutputDestination {
+ public:
+  // "" or "-": standard output. Any other path: a new temporary file beside it, or null with
+  // `error` set ("PATH: error: ...") when none can be created.
+  static std::unique_ptr<OutputDestination> open(const std::string& path, std::string& error);
+  // Removes the temporary file of a destination that was not finished.
+  ~OutputDestination();
+
+  std::ostream& stream() { return stream_; }
+  // Writes what is buffered; for a file, syncs it and renames it over the target (which keeps
+  // its mode, while a new file gets the mode the umask allows). False, with `error` set, when
+  // anything fails; the target is then untouched and the temporary file removed.
+  bool finish(std::string& error);
+
+ private:
+  OutputDestination(int fd, std::string target, std::string temporary);
+
+  int fd_;
+  std::string target_;     // "" for standard output
+  std::string temporary_;  // "" once renamed or removed
+  DescriptorOutput buffer_;
+  std::ostream stream_;
+};
 
 }  // namespace trel::quorlinsrv

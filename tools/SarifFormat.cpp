@@ -36,21 +36,53 @@ std::size_t ruleIndex(const std::string& key) {
   return std::size(kRules) - 1;  // unreachable: every finding's key has a rule
 }
 
+Json physicalLocation(const std::string& file, std::size_t artifact, Json region) {
+  Json location{{"artifactLocation", {{"uri", pathToUri(file)}, {"index", artifact}}}};
+  if (!region.empty())
+    location["region"] = std::move(region);
+  return Json{{"physicalLocation", std::move(location)}};
+}
+
+// The text at fault as the result's location; the block's lines and the notes as related
+// locations.
 Json resultJson(const Finding& finding, std::size_t artifact) {
-  Json location{{"artifactLocation", {{"uri", pathToUri(finding.file)}, {"index", artifact}}}};
-  if (finding.firstLine > 0) {
-    location["region"] = {{"startLine", finding.firstLine},
-                          {"endLine", std::max(finding.firstLine, finding.lastLine)}};
+  ShownPosition at = shownPosition(finding);
+  Json region = Json::object();
+  if (at.line > 0) {
+    region["startLine"] = at.line;
+    if (at.column > 0)
+      region["startColumn"] = at.column;
+    region["endLine"] = at.endLine;
+    if (at.column > 0)
+      region["endColumn"] = at.endColumn;
+  }
+  Json related = Json::array();
+  if (finding.firstLine > 0 && finding.line > 0) {
+    Json block = physicalLocation(finding.file, artifact,
+                                  {{"startLine", finding.firstLine},
+                                   {"endLine", std::max(finding.firstLine, finding.lastLine)}});
+    block["id"] = related.size();
+    block["message"] = {{"text", "the block"}};
+    related.push_back(std::move(block));
+  }
+  for (const Note& note : finding.notes) {
+    Json location = physicalLocation(finding.file, artifact, region);
+    location["id"] = related.size();
+    location["message"] = {{"text", note.text}};
+    related.push_back(std::move(location));
   }
   std::size_t rule = ruleIndex(finding.key);
   std::string text = finding.message;
   if (finding.key != kFileKey)
     text = "[" + finding.device + "." + finding.property + "] " + text;
-  return Json{{"ruleId", kRules[rule].id},
+  Json result{{"ruleId", kRules[rule].id},
               {"ruleIndex", rule},
               {"level", "error"},
               {"message", {{"text", text}}},
-              {"locations", Json::array({Json{{"physicalLocation", location}}})}};
+              {"locations", Json::array({physicalLocation(finding.file, artifact, region)})}};
+  if (!related.empty())
+    result["relatedLocations"] = std::move(related);
+  return result;
 }
 
 }  // namespace
@@ -98,7 +130,8 @@ void writeSarif(const Report& report, std::ostream& out) {
               {"version", report.programVersion},
               {"rules", std::move(rules)}};
   Json module{{"name", "QuorlinServerConfigValidator"}, {"version", report.moduleVersion}};
-  Json run{{"tool", {{"driver", std::move(driver)}, {"extensions", Json::array({module})}}},
+  Json run{{"columnKind", "unicodeCodePoints"},
+           {"tool", {{"driver", std::move(driver)}, {"extensions", Json::array({module})}}},
            {"artifacts", std::move(artifacts)},
            {"results", std::move(results)}};
   Json sarif{{"$schema", kSarifSchema}, {"version", "2.1.0"}, {"runs", Json::array({run})}};

@@ -5,11 +5,17 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <new>
+#include <optional>
 
 #include "host/DpConfiguration.hpp"
 #include "host/ErrHdl.hpp"
@@ -17,8 +23,11 @@
 #include "tools/ExitCodes.hpp"
 #include "tools/Findings.hpp"
 #include "tools/Formats.hpp"
+#include "tools/Hints.hpp"
+#include "tools/MemoryFile.hpp"
 #include "tools/ModuleSession.hpp"
 #include "tools/OutputFile.hpp"
+#include "tools/ProjectFile.hpp"
 #include "tools/lsp/LanguageServer.hpp"
 
 using namespace trel::quorlinsrv;
@@ -32,9 +41,13 @@ enum class Color { kAuto, kAlways, kNever };
 struct Options {
   std::vector<std::string> configs;
   std::vector<std::string> dpLists;
+  // Without --dp-list: the project file of each CONFIG (by index) and what each one holds.
+  std::vector<std::string> projectOfConfig;
+  std::map<std::string, ProjectFile> projects;
   bool errorsOnly = false;
   std::string format = "text";
   std::string output;
+  std::string stdinFilename = "<stdin>";
   std::string color = "auto";
   bool quiet = false;
   bool verbose = false;
@@ -125,17 +138,13 @@ const char* fileKind(mode_t mode) {
   return "not a regular file";
 }
 
-// Refuses a CONFIG that exists but is no regular file: reading it could block or make no sense.
-// A missing file is left to the module, which reports it as a finding.
-bool checkConfigFiles(const std::vector<std::string>& configs, std::string& error) {
-  for (const std::string& config : configs) {
-    struct stat info;
-    if (stat(config.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-      error = config + ": error: " + fileKind(info.st_mode) + ", not a regular file";
-      return false;
-    }
-  }
-  return true;
+// "" for a CONFIG the module may read (a regular file, or a missing one, which the module
+// reports), else why it is not read: a directory, FIFO or device could block or make no sense.
+std::string refuseConfig(const std::string& config) {
+  struct stat info;
+  if (stat(config.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+    return config + ": error: " + fileKind(info.st_mode) + ", not a regular file";
+  return "";
 }
 
 void printSummaries(const std::vector<DpListSummary>& summaries) {
@@ -158,10 +167,13 @@ void printSummaries(const std::vector<DpListSummary>& summaries) {
   }
 }
 
-bool loadDataPointConfiguration(const Options& options, std::string& error) {
-  std::vector<DpList> lists(options.dpLists.size());
+// Loads the DP lists `files` into the host's data point configuration, and their names into
+// `hints`.
+bool loadDataPointConfiguration(const std::vector<std::string>& files, bool verbose,
+                                std::unique_ptr<HintSources>& hints, std::string& error) {
+  std::vector<DpList> lists(files.size());
   for (std::size_t i = 0; i < lists.size(); ++i) {
-    if (!readDpListFile(options.dpLists[i], lists[i], error))
+    if (!readDpListFile(files[i], lists[i], error))
       return false;
   }
   std::vector<DpListSummary> summaries;
@@ -169,8 +181,9 @@ bool loadDataPointConfiguration(const Options& options, std::string& error) {
   config.clear();
   if (!loadDpLists(lists, config, summaries, error))
     return false;
-  if (options.verbose)
+  if (verbose)
     printSummaries(summaries);
+  hints = std::make_unique<HintSources>(lists);
   return true;
 }
 
@@ -179,8 +192,8 @@ bool useColor(const Options& options) {
     return kColors.at(options.color) == Color::kAlways;
   const char* noColor = std::getenv("NO_COLOR");
   const char* term = std::getenv("TERM");
-  return options.output.empty() && isatty(STDOUT_FILENO) && !(noColor && *noColor) &&
-         !(term && std::string(term) == "dumb");
+  return (options.output.empty() || options.output == "-") && isatty(STDOUT_FILENO) &&
+         !(noColor && *noColor) && !(term && std::string(term) == "dumb");
 }
 
 void render(const Report& report, const Options& options, std::ostream& out) {
@@ -200,22 +213,97 @@ void render(const Report& report, const Options& options, std::ostream& out) {
   }
 }
 
-int runValidation(const Options& options, const ModuleSession& module, std::ostream& out) {
+std::string readAll(std::istream& in) {
+  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The allowed words of the module for the hints at unknown words.
+bool addAllowedWords(const ModuleSession& module, HintSources& hints, std::string& error) {
+  const std::pair<ScriptFunction, BlockField> lists[] = {{kAllowedDirections, kFieldDirection},
+                                                         {kAllowedDataTypes, kFieldValueType},
+                                                         {kAllowedTimeTypes, kFieldTimeType}};
+  for (const auto& [function, field] : lists) {
+    std::vector<std::string> words;
+    if (!module.allowedNames(function, words, error))
+      return false;
+    hints.setAllowedWords(blockFieldKey(field), std::move(words));
+  }
+  return true;
+}
+
+// Validates one CONFIG ("-": standard input, through a memory file) into `file`, with the
+// positions of its findings. False, with `error` set, when the module call failed.
+bool validateConfig(const Options& options, const ModuleSession& module, const std::string& config,
+                    HintSources& hints, FileReport& file, std::string& error) {
+  FileOutcome outcome;
+  std::string text;
+  bool fromStdin = config == "-";
+  if (fromStdin) {
+    text = readAll(std::cin);
+    MemoryFile memory(text);
+    if (!module.validate(memory.path(), options.errorsOnly, outcome, error))
+      return false;
+    outcome.file = options.stdinFilename;
+  } else if (!module.validate(config, options.errorsOnly, outcome, error)) {
+    return false;
+  }
+  file = makeFileReport(std::move(outcome));
+  if (file.findings.empty())
+    return true;
+  if (!fromStdin) {
+    // The module reports blocks and their line ranges only: the file is read again for the rest.
+    std::ifstream in(config, std::ios::binary);
+    text = readAll(in);
+  }
+  std::string wordsError;  // without the words the hints at unknown words are left out
+  if (!hints.hasAllowedWords())
+    addAllowedWords(module, hints, wordsError);
+  annotateFindings(text, hints, file.findings);
+  if (file.outcome.errMsg == kFailedToOpen && !file.findings.empty()) {
+    // The module says no more; the system's reason helps (missing, permission, a directory).
+    std::ifstream probe(config);
+    if (!probe)
+      file.findings.back().notes.push_back(
+          Note{std::string("cannot open it: ") + std::strerror(errno), ""});
+  }
+  return true;
+}
+
+// Validates every CONFIG; one that cannot be read is reported and the others are still validated.
+int runValidation(const Options& options, const ModuleSession& module,
+                  std::unique_ptr<HintSources>& hints, std::ostream& out, bool& keepOutput) {
   Report report;
   report.programName = kProgram;
   report.programVersion = QUORLIN_VERSION;
   report.moduleVersion = module.version();
   bool anyFindings = false;
-  for (const std::string& config : options.configs) {
-    FileOutcome outcome;
-    std::string error;
-    if (!module.validate(config, options.errorsOnly, outcome, error))
+  bool anyRefused = false;
+  std::string error;
+  std::string loadedProject;  // the project file whose DP lists are loaded
+  for (std::size_t i = 0; i < options.configs.size(); ++i) {
+    const std::string& config = options.configs[i];
+    if (!options.projects.empty() && options.projectOfConfig[i] != loadedProject) {
+      loadedProject = options.projectOfConfig[i];
+      if (options.verbose)
+        std::cerr << "project file: " << loadedProject << '\n';
+      if (!loadDataPointConfiguration(options.projects.at(loadedProject).dpLists, options.verbose,
+                                      hints, error))
+        return fail(error);
+    }
+    error = config == "-" ? "" : refuseConfig(config);
+    if (!error.empty()) {
+      fail(error);
+      anyRefused = true;
+      continue;
+    }
+    report.files.emplace_back();
+    if (!validateConfig(options, module, config, *hints, report.files.back(), error))
       return fail(error);
-    report.files.push_back(makeFileReport(std::move(outcome)));
     anyFindings = anyFindings || !report.files.back().findings.empty();
   }
   render(report, options, out);
-  return anyFindings ? kExitFindings : kExitValid;
+  keepOutput = true;
+  return anyRefused ? kExitFailure : anyFindings ? kExitFindings : kExitValid;
 }
 
 int runQuery(const Options& options, const ModuleSession& module, std::ostream& out) {
@@ -255,13 +343,19 @@ void defineOptions(CLI::App& app, Options& options) {
       ->expected(1)
       ->allow_extra_args(false)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_option("--stdin-filename", options.stdinFilename,
+                 "The name that a CONFIG read from standard input (-) has in findings")
+      ->type_name("NAME")
+      ->capture_default_str();
   app.add_flag("--errors-only", options.errorsOnly,
                "Let the module return only the blocks with findings");
   app.add_option("--format", options.format, "Output format")
       ->check(oneOf(kFormats))
       ->type_name("text|json|sarif|github");
-  app.add_option("--output", options.output,
-                 "Write the output to FILE, complete or not at all (default: standard output)")
+  app.add_option(
+         "--output", options.output,
+         "Write the output to FILE, complete or not at all; never a file that is an input or "
+         "ends like one (.cfg, .dpl); - is standard output (the default)")
       ->type_name("FILE");
   app.add_option("--color", options.color, "Colour of the text format")
       ->check(oneOf(kColors))
@@ -284,7 +378,8 @@ void defineOptions(CLI::App& app, Options& options) {
 }
 
 // Runs everything after the command line was parsed; what goes to standard output lands in `out`.
-int run(Options& options, CLI::App& app, std::ostream& out) {
+int run(Options& options, CLI::App& app, std::ostream& out, bool& keepOutput) {
+  std::unique_ptr<HintSources> hints;
   options.checkRegExp = app.count("--check-regexp") > 0;
   bool query = !options.list.empty() || options.checkRegExp;
   if (!options.list.empty() && options.checkRegExp)
@@ -294,12 +389,15 @@ int run(Options& options, CLI::App& app, std::ostream& out) {
   if (!options.version && !query && !options.lsp) {
     if (options.configs.empty())
       return fail("no CONFIG to validate (see --help)");
-    if (options.dpLists.empty())
+    if (options.dpLists.empty() && options.projects.empty())
       return fail("--dp-list FILE is needed to validate (see --help)");
   }
   std::string error;
   if (!options.version && !query && !options.lsp) {
-    if (!checkConfigFiles(options.configs, error) || !loadDataPointConfiguration(options, error))
+    if (std::count(options.configs.begin(), options.configs.end(), "-") > 1)
+      return fail("standard input (-) can be read only once");
+    if (options.projects.empty() &&
+        !loadDataPointConfiguration(options.dpLists, options.verbose, hints, error))
       return fail(error);
   }
   std::unique_ptr<ModuleSession> module = openModule(options, error);
@@ -312,33 +410,86 @@ int run(Options& options, CLI::App& app, std::ostream& out) {
   if (options.version) {
     out << kProgram << ' ' << QUORLIN_VERSION << '\n'
         << "module " << module->version() << ' ' << module->path() << '\n';
+    keepOutput = true;
     return kExitValid;
   }
-  return query ? runQuery(options, *module, out) : runValidation(options, *module, out);
+  if (!query)
+    return runValidation(options, *module, hints, out, keepOutput);
+  keepOutput = true;
+  return runQuery(options, *module, out);
 }
 
-// Everything after the command line was parsed: validation or query, then the output, written
-// complete or not at all.
+std::string directoryOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The project file of each CONFIG, found from its directory upward and then from the working
+// directory, and what each one holds. False, with `error` set, when one is missing or malformed.
+bool findProjectFiles(Options& options, std::string& error) {
+  for (const std::string& config : options.configs) {
+    std::string named = config == "-" ? options.stdinFilename : config;
+    std::optional<std::string> found = findProjectFile(directoryOf(named));
+    if (!found)
+      found = findProjectFile(".");
+    if (!found) {
+      error = std::string("--dp-list FILE is needed to validate ") + named + ": no " +
+              kProjectFileName + " above it or the working directory names one (see --help)";
+      return false;
+    }
+    options.projectOfConfig.push_back(*found);
+    try {
+      if (options.projects.count(*found) == 0)
+        options.projects.emplace(*found, readProjectFile(*found));
+    } catch (const ProjectFileError& malformed) {
+      error = malformed.what();
+      return false;
+    }
+  }
+  return true;
+}
+
+// Extensions of the inputs named on the command line (a config read from standard input by the
+// name it is given), which an output path must not end in.
+std::vector<std::string> inputsByExtension(const Options& options) {
+  std::vector<std::string> inputs = options.dpLists;
+  for (const auto& [path, project] : options.projects)
+    inputs.insert(inputs.end(), project.dpLists.begin(), project.dpLists.end());
+  for (const std::string& config : options.configs)
+    inputs.push_back(config == "-" ? options.stdinFilename : config);
+  return inputs;
+}
+
+// Everything after the command line was parsed: validation or query, written as it is produced to
+// standard output or to a file that appears only when the run succeeded.
 int runAndWrite(Options& options, CLI::App& app) {
   // The module reports refused calls to the host's error handler: show them, never swallow them.
   ErrHdl::setSink([](const ErrClass& error) {
     std::cerr << kProgram << ": host error: " << error.toLine() << '\n';
   });
-  ChunkedOutput buffer;
-  std::ostream out(&buffer);
-  out.exceptions(std::ios::badbit);  // a chunk that cannot be had ends the run as out of memory
-  int code = run(options, app, out);
-  if (code == kExitFailure)
-    return code;  // a failed run writes no output at all
   std::string error;
-  if (options.output.empty()) {
-    // Straight to the descriptor: what the formats wrote is not copied into another buffer.
-    std::cout.flush();
-    if (!std::cout || !writePieces(STDOUT_FILENO, buffer.pieces()))
-      return fail("error writing standard output");
-  } else if (!writeFileAtomically(options.output, buffer.pieces(), error)) {
+  bool validating = !options.version && options.list.empty() && app.count("--check-regexp") == 0;
+  if (validating && options.dpLists.empty() && !findProjectFiles(options, error))
     return fail(error);
+  if (!options.output.empty() && options.output != "-") {
+    std::vector<std::string> byExtension = inputsByExtension(options);
+    std::vector<std::string> inputs = byExtension;
+    for (const auto& [path, project] : options.projects)
+      inputs.push_back(path);
+    error = refuseOutput(options.output, inputs, byExtension);
+    if (!error.empty())
+      return fail(error);
   }
+  std::unique_ptr<OutputDestination> destination = OutputDestination::open(options.output, error);
+  if (!destination)
+    return fail(error);
+  std::ostream& out = destination->stream();
+  bool keepOutput = false;
+  int code = run(options, app, out, keepOutput);
+  if (!keepOutput)
+    return code;  // the temporary file goes with the destination, the target stays as it was
+  if (!destination->finish(error))
+    return fail(error);
   return code;
 }
 

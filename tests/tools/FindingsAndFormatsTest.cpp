@@ -185,7 +185,8 @@ TEST(Formats, JsonReplacesInvalidUtf8AndKeepsKeyOrder) {
   std::vector<std::string> keys;
   for (auto& item : file.items())
     keys.push_back(item.key());
-  EXPECT_EQ(keys, (std::vector<std::string>{"file", "result", "errMsg", "comment", "blocks"}));
+  EXPECT_EQ(keys, (std::vector<std::string>{"file", "result", "errMsg", "comment", "blocks",
+                                            "findings"}));
   EXPECT_EQ(file["blocks"][0]["dpe"]["error"], "Unknown DPE K\xef\xbf\xbdhler");
   EXPECT_EQ(file["blocks"][0]["dpe"]["ok"], false);
   EXPECT_EQ(file["blocks"][0]["lineNo"]["text"], "3...5");

@@ -113,6 +113,7 @@ TEST_P(GoldenCases, JsonAgreesWithTheGoldenOutcome) {
   Json file = Json::parse(result.out)["files"][0];
   EXPECT_EQ(file["file"], config);
   file.erase("file");
+  file.erase("findings");  // the program's own view of the blocks
   EXPECT_EQ(file, goldenJson) << "diff: " << Json::diff(goldenJson, file).dump();
 }
 

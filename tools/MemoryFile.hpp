@@ -1,0 +1,26 @@
+// Text in an anonymous memory-backed file, for the module, which reads config files by name only:
+// standard input or an editor's unsaved text is never written into the user's directories.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace trel::quorlinsrv {
+
+class MemoryFile {
+ public:
+  // A memory file holding `text`; throws std::system_error when the system gives none.
+  explicit MemoryFile(std::string_view text);
+  ~MemoryFile();
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+
+  // A name under which this process opens the file from its start: /proc/self/fd/N.
+  const std::string& path() const { return path_; }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
+}  // namespace trel::quorlinsrv

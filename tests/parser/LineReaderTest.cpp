@@ -134,7 +134,7 @@ const CommentRow kCommentRows[] = {
     {"blank lines only", "\n \t\n\r\n", "", 0, ""},
     {"after a header", "#a\n[Dev1]\n#b\n", "#a", 1, misplacedCommentMessage(3)},
     {"after a key line", "dpe=x\n#c\n", "", 1, misplacedCommentMessage(2)},
-    {"after a malformed header", "[a b]\n#c\n", "#c", 1, ""},
+    {"after a malformed header", "[a b]\n#c\n", "#c", 0, ""},
 };
 
 TEST(LineReaderTest, LeadingCommentLinesFormTheComment) {
@@ -193,36 +193,6 @@ TEST(LineReaderTest, RepeatedAliasStaysInOneBlockWithItsFirstValue) {
   ASSERT_EQ(read.blocks.size(), 1u);
   EXPECT_EQ(read.blocks[0]->attributeValue(kAlias), "a");
   EXPECT_EQ(read.blocks[0]->attributes.at(kAlias).count, 2u);
-}
-
-// A malformed header that no block follows is still reported: on a block of its own, at the
-// header's line, like the blocks that follow a malformed header.
-struct UnusedHeaderRow {
-  const char* what;
-  std::string text;
-  std::size_t headerBlock;  // index of the block that carries the header message
-  std::size_t blocks;
-  unsigned line;
-};
-
-const UnusedHeaderRow kUnusedHeaderRows[] = {
-    {"followed by another header", "[a b]\n[Dev2]\ndpe=x\n", 0, 2, 1},
-    {"at the end of the file", "[Dev1]\ndpe=x\n[a b]\n\n", 1, 2, 3},
-    {"followed by blank lines and a header", "[a b]\n\n\n[Dev2]\ndpe=x\n", 0, 2, 1},
-};
-
-TEST(LineReaderTest, MalformedHeaderWithoutBlockGetsABlockOfItsOwn) {
-  for (const UnusedHeaderRow& row : kUnusedHeaderRows) {
-    SCOPED_TRACE(row.what);
-    const Read read = readText(row.text);
-    ASSERT_EQ(read.blocks.size(), row.blocks);
-    const auto& block = *read.blocks[row.headerBlock];
-    EXPECT_EQ(block.attributeError(kClassName), headerMessage(row.line, "a b"));
-    EXPECT_EQ(block.attributeError(kDeviceName), headerMessage(row.line, "a b"));
-    EXPECT_EQ(block.blockError, "");
-    EXPECT_EQ(block.firstLine, row.line);
-    EXPECT_EQ(block.lastLine, row.line);
-  }
 }
 
 TEST(LineReaderTest, MalformedHeaderWithBlocksGetsNoExtraBlock) {

@@ -152,7 +152,25 @@ TEST(LanguageServerSession, AnswersAsTheTranscriptSays) {
       notification("textDocument/didOpen",
                    {{"textDocument",
                      {{"uri", uri}, {"languageId", "quorlin"}, {"version", 1}, {"text", text}}}}));
-  transcript += diagnosticsText(server.receive("textDocument/publishDiagnostics"));
+  Json first = server.receive("textDocument/publishDiagnostics");
+  transcript += diagnosticsText(first);
+  Json fixable = Json::array();
+  for (const Json& d : first["params"]["diagnostics"])
+    if (d.contains("data"))
+      fixable.push_back(d);
+  server.send(request(5, "textDocument/codeAction",
+                      {{"textDocument", {{"uri", uri}}},
+                       {"range", fixable.at(0)["range"]},
+                       {"context", {{"diagnostics", fixable}}}}));
+  Json actions = server.receive();
+  for (const Json& action : actions["result"])
+    transcript += "quick fix: " + action["title"].get<std::string>() + " at " +
+                  where(action["edit"]["changes"][uri][0]["range"]) + "\n";
+  server.send(
+      request(6, "textDocument/hover",
+              {{"textDocument", {{"uri", uri}}}, {"position", {{"line", 2}, {"character", 8}}}}));
+  transcript += "hover on dpe=PS1.voltage: " +
+                server.receive()["result"]["contents"]["value"].get<std::string>() + "\n";
   // Line 5 is "direction=in/out", line 3 "dpe=PS1.voltage".
   server.send(
       request(2, "textDocument/completion",

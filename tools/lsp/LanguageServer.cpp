@@ -1,12 +1,12 @@
 #include "tools/lsp/LanguageServer.hpp"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <stdexcept>
 
 #include "tools/Findings.hpp"
+#include "tools/Hints.hpp"
+#include "tools/MemoryFile.hpp"
+#include "tools/ProjectFile.hpp"
 
 namespace trel::quorlinsrv::lsp {
 
@@ -29,44 +29,24 @@ constexpr int kCompletionField = 5, kCompletionClass = 7, kCompletionReference =
 constexpr int kSymbolObject = 19, kSymbolProperty = 7;
 
 constexpr const char* kSource = "quorlin-validate";
-constexpr const char* kProjectFileName = ".quorlin-validate.toml";
 constexpr const char* kClassIntroducer = "_instance_of_";
 // The keys of a block line, in the order a block is usually written.
 const std::vector<std::string> kKeys = {"dpe", "alias", "property", "direction", "value", "time"};
-// Keys whose values the module's allowed-name functions list.
-const std::vector<std::pair<std::string, ScriptFunction>> kWordLists = {
-    {"direction", kAllowedDirections}, {"value", kAllowedDataTypes}, {"time", kAllowedTimeTypes}};
+// Keys whose values the module's allowed-name functions list, with the field of their findings.
+struct WordList {
+  const char* key;
+  ScriptFunction function;
+  BlockField field;
+};
+constexpr WordList kWordLists[] = {{"direction", kAllowedDirections, kFieldDirection},
+                                   {"value", kAllowedDataTypes, kFieldValueType},
+                                   {"time", kAllowedTimeTypes, kFieldTimeType}};
 // Completion lists longer than this are cut; the client asks again as the user types on.
 constexpr std::size_t kMaxCompletionItems = 500;
 
 struct RpcError : std::runtime_error {
   RpcError(int code, const std::string& message) : std::runtime_error(message), code(code) {}
   int code;
-};
-
-// The text held in an anonymous memory file, opened by name through /proc: the module reads a
-// file by name, and the editor's text is never written to the user's directories.
-class MemoryFile {
- public:
-  explicit MemoryFile(const std::string& text) : fd_(memfd_create("quorlin-lsp", MFD_CLOEXEC)) {
-    if (fd_ < 0)
-      throw std::runtime_error("cannot create a memory file");
-    for (std::size_t done = 0; done < text.size();) {
-      ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
-      if (n <= 0) {
-        ::close(fd_);
-        throw std::runtime_error("cannot write a memory file");
-      }
-      done += static_cast<std::size_t>(n);
-    }
-  }
-  MemoryFile(const MemoryFile&) = delete;
-  MemoryFile& operator=(const MemoryFile&) = delete;
-  ~MemoryFile() { ::close(fd_); }
-  std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
- private:
-  int fd_;
 };
 
 // The lines of `text` without their line ends (LF or CR LF).
@@ -138,6 +118,22 @@ std::string resolve(const std::string& base, const std::string& path) {
   return path.empty() || path[0] == '/' || base.empty() ? path : base + "/" + path;
 }
 
+std::string directoryOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The UTF-16 column (0-based) of the character column `column` (1-based, counting UTF-8
+// sequences) of `line`; past its end, the line's end.
+std::size_t utf16Column(std::string_view line, unsigned column) {
+  std::size_t characters = 0, i = 0;
+  for (; i < line.size(); ++i) {
+    if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80 && ++characters == column)
+      break;
+  }
+  return utf16Length(line.substr(0, i));
+}
+
 std::string_view trim(std::string_view text) {
   std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos)
@@ -184,11 +180,11 @@ bool containsNoCase(std::string_view text, std::string_view part) {
 LanguageServer::LanguageServer(const ModuleSession& module, Send send,
                                std::chrono::milliseconds debounce)
     : module_(module), send_(std::move(send)), debounce_(debounce) {
-  for (const auto& [key, function] : kWordLists) {
+  for (const WordList& list : kWordLists) {
     std::string error;
     std::vector<std::string> words;
-    if (module_.allowedNames(function, words, error))
-      allowedWords_[key] = std::move(words);
+    if (module_.allowedNames(list.function, words, error))
+      allowedWords_[list.key] = std::move(words);
   }
 }
 
@@ -402,18 +398,28 @@ std::optional<Clock::duration> LanguageServer::validateDue(Clock::time_point now
 }
 
 Project* LanguageServer::projectFor(const std::string& path, std::string& error) {
-  std::string key;
-  std::vector<std::string> dpLists = settingsDpLists_;
-  if (dpLists.empty())
-    return nullptr;
-  for (const std::string& list : dpLists)
-    key += list + '\n';
+  std::string key, projectFile;
+  if (settingsDpLists_.empty()) {
+    std::string start = path.empty() ? rootPath_ : directoryOf(path);
+    std::optional<std::string> found = start.empty() ? std::nullopt : findProjectFile(start);
+    if (!found)
+      return nullptr;
+    key = projectFile = *found;
+  } else {
+    for (const std::string& list : settingsDpLists_)
+      key += list + '\n';
+  }
   std::unique_ptr<Project>& project = projects_[key];
   if (!project)
-    project = std::make_unique<Project>(dpLists, "");
-  (void)path;
-  if (project->refresh())
+    project = std::make_unique<Project>(settingsDpLists_, projectFile);
+  if (project->refresh()) {
     installed_ = project.get();
+    for (const WordList& list : kWordLists) {
+      auto words = allowedWords_.find(list.key);
+      if (words != allowedWords_.end())
+        project->hints().setAllowedWords(blockFieldKey(list.field), words->second);
+    }
+  }
   error = project->error();
   return project.get();
 }
@@ -421,23 +427,27 @@ Project* LanguageServer::projectFor(const std::string& path, std::string& error)
 void LanguageServer::validate(const std::string& uri, Document& doc) {
   Json diagnostics = Json::array();
   std::vector<std::string_view> lines = splitLines(doc.text);
-  auto fileLevel = [&](const std::string& message, const std::string& code) {
-    diagnostics.push_back({{"range", range(0, 0, utf16Length(lines[0]))},
+  auto lineLength = [&](unsigned line) {  // 1-based; 0 and lines past the end have none
+    return line > 0 && line <= lines.size() ? utf16Length(lines[line - 1]) : 0;
+  };
+  auto diagnostic = [&](const Json& where, const std::string& code, const std::string& message) {
+    diagnostics.push_back({{"range", where},
                            {"severity", kSeverityError},
                            {"source", kSource},
                            {"code", code},
                            {"message", message}});
+    return &diagnostics.back();
   };
   std::string error;
   Project* project = projectFor(doc.path, error);
   if (!project) {
-    fileLevel(std::string("no DP list configured, so no element can be checked: put a ") +
-                  kProjectFileName +
-                  " with dp-lists = [\"plant.dpl\"] beside the config or in a directory above "
-                  "it, or set quorlin.dpLists in the editor",
-              "dp-lists");
+    diagnostic(range(0, 0, lineLength(1)), "dp-lists",
+               std::string("no DP list configured, so no element can be checked: put a ") +
+                   kProjectFileName +
+                   " with dp-lists = [\"plant.dpl\"] beside the config or in a directory above "
+                   "it, or set quorlin.dpLists in the editor");
   } else if (!error.empty()) {
-    fileLevel(error, "dp-lists");
+    diagnostic(range(0, 0, lineLength(1)), "dp-lists", error);
   } else {
     if (installed_ != project && project->install(error))
       installed_ = project;
@@ -447,15 +457,29 @@ void LanguageServer::validate(const std::string& uri, Document& doc) {
       module_.validate(file.path(), true, outcome, error);
     }
     if (!error.empty())
-      fileLevel(error, "module");
-    for (const Finding& finding : findingsOf(outcome)) {
-      std::size_t line = finding.firstLine > 0 ? finding.firstLine - 1 : 0;
-      std::size_t end = line < lines.size() ? utf16Length(lines[line]) : 0;
-      diagnostics.push_back({{"range", range(line, 0, end)},
-                             {"severity", kSeverityError},
-                             {"source", kSource},
-                             {"code", finding.key},
-                             {"message", finding.message}});
+      diagnostic(range(0, 0, lineLength(1)), "module", error);
+    std::vector<Finding> findings = findingsOf(outcome);
+    annotateFindings(doc.text, project->hints(), findings);
+    for (const Finding& finding : findings) {
+      ShownPosition at = shownPosition(finding);
+      unsigned first = std::max(at.line, 1u), last = std::max(at.endLine, first);
+      auto column = [&](unsigned line, unsigned character) {
+        return line <= lines.size() ? utf16Column(lines[line - 1], character) : 0;
+      };
+      // Without a column the finding covers its lines whole.
+      Json where = {
+          {"start", position(first - 1, at.column ? column(first, at.column) : 0)},
+          {"end", position(last - 1, at.column ? column(last, at.endColumn) : lineLength(last))}};
+      Json& item = *diagnostic(where, finding.key, finding.message);
+      Json suggestions = Json::array();
+      for (const Note& note : finding.notes) {
+        item["relatedInformation"].push_back(
+            {{"location", {{"uri", uri}, {"range", where}}}, {"message", note.text}});
+        if (!note.suggestion.empty())
+          suggestions.push_back(note.suggestion);
+      }
+      if (!suggestions.empty())
+        item["data"] = {{"suggestions", std::move(suggestions)}};
     }
   }
   notify("textDocument/publishDiagnostics",

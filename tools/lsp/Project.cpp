@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "host/DpConfiguration.hpp"
+#include "tools/ProjectFile.hpp"
 
 namespace trel::quorlinsrv::lsp {
 
@@ -64,10 +65,18 @@ bool Project::refresh() {
   if (read_ && now == stamps_)
     return false;
   read_ = true;
-  stamps_ = std::move(now);
   error_.clear();
+  if (!projectFile_.empty()) {
+    try {
+      dpLists_ = readProjectFile(projectFile_).dpLists;
+    } catch (const ProjectFileError& malformed) {
+      error_ = malformed.what();
+      dpLists_.clear();
+    }
+  }
+  stamps_ = stamps();  // the lists the project file names now
   lists_.assign(dpLists_.size(), DpList());
-  for (std::size_t i = 0; i < lists_.size() && error_.empty(); ++i) {
+  for (std::size_t i = 0; i < dpLists_.size() && error_.empty(); ++i) {
     // A FIFO or a device named by mistake would block the server or never end.
     struct stat info;
     if (stat(dpLists_[i].c_str(), &info) == 0 && !S_ISREG(info.st_mode))
@@ -81,6 +90,7 @@ bool Project::refresh() {
   if (!error_.empty())
     lists_.clear();
   index();
+  hints_ = std::make_unique<HintSources>(lists_);
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/DpListReader.hpp"
+#include "tools/Hints.hpp"
 
 namespace trel::quorlinsrv::lsp {
 
@@ -20,15 +21,17 @@ struct LeafElement {
 
 class Project {
  public:
-  // `dpLists` as paths to open; `projectFile` (may be "") is watched for changes too.
+  // The lists `dpLists`, or with `projectFile` (not "") the lists that it names.
   Project(std::vector<std::string> dpLists, std::string projectFile);
 
-  // Reads the lists when one of the watched files changed since the last read, or never was
-  // read. True when it read them (successfully or not).
+  // Reads the project file and the lists when one of them changed since the last read, or never
+  // was read. True when it read them (successfully or not).
   bool refresh();
   // "" when the lists were read and loaded; otherwise the reader's or loader's message.
   const std::string& error() const { return error_; }
   const std::vector<std::string>& dpLists() const { return dpLists_; }
+  // The names for the notes below findings; the server adds the allowed words.
+  HintSources& hints() { return *hints_; }
 
   // Loads the lists into the host's configuration (which may hold another project's).
   bool install(std::string& error) const;
@@ -52,6 +55,7 @@ class Project {
   std::vector<DpList> lists_;
   std::vector<LeafElement> leaves_;
   std::vector<DpListAlias> aliases_;
+  std::unique_ptr<HintSources> hints_;
 };
 
 }  // namespace trel::quorlinsrv::lsp

@@ -15,9 +15,11 @@ namespace {
 // reports, so the walk only has to stop.
 constexpr int kMaxTypeDepth = 16;
 
-std::time_t modificationTime(const std::string& path) {
+std::tuple<long, long, long> stampOf(const std::string& path) {
   struct stat info;
-  return stat(path.c_str(), &info) == 0 ? info.st_mtime : std::time_t(-1);
+  if (stat(path.c_str(), &info) != 0)
+    return {-1, -1, -1};
+  return {info.st_mtim.tv_sec, info.st_mtim.tv_nsec, info.st_size};
 }
 
 struct LeafWalk {
@@ -51,17 +53,17 @@ struct LeafWalk {
 Project::Project(std::vector<std::string> dpLists, std::string projectFile)
     : dpLists_(std::move(dpLists)), projectFile_(std::move(projectFile)) {}
 
-std::map<std::string, std::time_t> Project::stamps() const {
-  std::map<std::string, std::time_t> result;
+std::map<std::string, Project::Stamp> Project::stamps() const {
+  std::map<std::string, Stamp> result;
   for (const std::string& path : dpLists_)
-    result[path] = modificationTime(path);
+    result[path] = stampOf(path);
   if (!projectFile_.empty())
-    result[projectFile_] = modificationTime(projectFile_);
+    result[projectFile_] = stampOf(projectFile_);
   return result;
 }
 
 bool Project::refresh() {
-  std::map<std::string, std::time_t> now = stamps();
+  std::map<std::string, Stamp> now = stamps();
   if (read_ && now == stamps_)
     return false;
   read_ = true;

@@ -3,9 +3,9 @@
 // indexed for completion and hover.
 #pragma once
 
-#include <ctime>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tools/DpListReader.hpp"
@@ -44,12 +44,14 @@ class Project {
   const std::string* findAlias(const std::string& alias) const;
 
  private:
-  std::map<std::string, std::time_t> stamps() const;
+  // What tells a changed file: modification time (to the nanosecond) and size, per watched file.
+  using Stamp = std::tuple<long, long, long>;
+  std::map<std::string, Stamp> stamps() const;
   void index();
 
   std::vector<std::string> dpLists_;
   std::string projectFile_;
-  std::map<std::string, std::time_t> stamps_;  // what refresh() last saw, per watched file
+  std::map<std::string, Stamp> stamps_;  // what refresh() last saw
   bool read_ = false;
   std::string error_;
   std::vector<DpList> lists_;

@@ -16,6 +16,7 @@
 #include "fuzz/TempDir.hpp"
 #include "tools/Findings.hpp"
 #include "tools/Formats.hpp"
+#include "tools/Hints.hpp"
 
 namespace trel::quorlinsrv::fuzz {
 
@@ -114,10 +115,12 @@ void checkComment(const std::string& comment, RuleCheck& rules) {
   }
 }
 
-// Every output format of the command-line validator, written to nowhere.
-void render(FileOutcome outcome) {
+// Every output format of the command-line validator, with the findings' positions and notes
+// taken from the file's bytes, written to nowhere.
+void render(FileOutcome outcome, std::string_view bytes) {
   Report report;
   report.files.push_back(makeFileReport(std::move(outcome)));
+  annotateFindings(bytes, HintSources({}), report.files.back().findings);
   std::ostringstream out;
   writeText(report, TextStyle{true, false}, out);
   writeJson(report, out);
@@ -173,7 +176,7 @@ std::string runConfigFileInput(std::string_view bytes) {
                   failing.blocks[i].fields[kFieldLineNo].text);
   }
   checkComment(all.comment, rules);
-  render(std::move(all));
+  render(std::move(all), bytes);
   return rules.broken();
 }
 

@@ -23,6 +23,10 @@ std::string runDpListInput(std::string_view bytes);
 // The bytes as the pattern of the module's regular-expression check (function 5).
 std::string runRegExpInput(std::string_view bytes);
 
+// The regular-expression library's own answer for `pattern` (up to its first NUL), compiled on a
+// thread with a 1 GiB stack: "" when it compiles, else the library's description.
+std::string libraryRegExpAnswer(const std::string& pattern);
+
 // The bytes as keys of the two converter registries and as words of the three vocabularies.
 std::string runConverterInput(std::string_view bytes);
 

@@ -1,4 +1,6 @@
 // The regular-expression input: the bytes as the pattern of the module's function 5.
+#include <pthread.h>
+
 #include <regex>
 #include <string>
 #include <string_view>
@@ -8,6 +10,32 @@
 #include "fuzz/RuleCheck.hpp"
 
 namespace trel::quorlinsrv::fuzz {
+
+std::string libraryRegExpAnswer(const std::string& pattern) {
+  struct Job {
+    const char* pattern;
+    std::string answer;
+  } job{pattern.c_str(), ""};
+  const auto compile = [](void* arg) -> void* {
+    auto* job = static_cast<Job*>(arg);
+    try {
+      const std::regex compiled(job->pattern, std::regex::ECMAScript);
+    } catch (const std::regex_error& error) {
+      job->answer = error.what();
+    }
+    return nullptr;
+  };
+  pthread_attr_t attributes;
+  pthread_t thread;
+  if (pthread_attr_init(&attributes) != 0 ||
+      pthread_attr_setstacksize(&attributes, std::size_t{1} << 30) != 0 ||
+      pthread_create(&thread, &attributes, compile, &job) != 0) {
+    return "no thread for the library's answer";
+  }
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+  return job.answer;
+}
 
 std::string runRegExpInput(std::string_view bytes) {
   const ModuleSession& module = loadedModule();
@@ -24,12 +52,7 @@ std::string runRegExpInput(std::string_view bytes) {
   // library's own.
   const std::string tooDeep = std::regex_error(std::regex_constants::error_space).what();
   if (message != tooDeep) {
-    std::string library;
-    try {
-      const std::regex compiled(pattern.c_str(), std::regex::ECMAScript);
-    } catch (const std::regex_error& failure) {
-      library = failure.what();
-    }
+    const std::string library = libraryRegExpAnswer(pattern);
     rules.require(message == library, "the answer is not the library's", library);
   }
   // The pattern ends at its first NUL, so the bytes up to it must give the same answer.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,7 +18,37 @@ struct TextStyle {
   bool quiet = false;  // findings only, no summary lines
 };
 
-// FILE:LINE: error: [DEVICE.PROPERTY] KEY: MESSAGE, then unless quiet one summary line per file.
+// What all files of a run held, for the last line of the text format.
+struct RunTotals {
+  std::size_t files = 0;
+  std::size_t blocks = 0;
+  std::size_t withFindings = 0;
+};
+
+// Writes one format as the files are validated: the beginning when made, each file as it comes,
+// the end at `finish`. Nothing of a file is kept after `file` returns.
+class FormatWriter {
+ public:
+  virtual ~FormatWriter() = default;
+  virtual void file(const FileReport& file) = 0;
+  virtual void finish(const RunTotals& totals) = 0;
+};
+
+// The writer of `format`; `header` gives the program and module versions (its files are not
+// read), `style` applies to the text format only.
+std::unique_ptr<FormatWriter> makeFormatWriter(Format format, const Report& header,
+                                               const TextStyle& style, std::ostream& out);
+
+// The writer of each format, in the format's own file.
+std::unique_ptr<FormatWriter> makeTextWriter(const TextStyle& style, std::ostream& out);
+std::unique_ptr<FormatWriter> makeJsonWriter(const Report& header, std::ostream& out);
+std::unique_ptr<FormatWriter> makeSarifWriter(const Report& header, std::ostream& out);
+std::unique_ptr<FormatWriter> makeGithubWriter(std::ostream& out);
+
+// Each of the following writes a whole report through its format's writer.
+
+// FILE:LINE:COLUMN: error: [DEVICE.PROPERTY] KEY: MESSAGE with its notes, then unless quiet one
+// summary line per file and a total line after several files.
 void writeText(const Report& report, const TextStyle& style, std::ostream& out);
 // The module's outcome of every file as JSON; invalid UTF-8 bytes become U+FFFD.
 void writeJson(const Report& report, std::ostream& out);

@@ -40,26 +40,42 @@ std::string escapeWorkflowProperty(const std::string& text) {
   return escape(text, true);
 }
 
-void writeGithub(const Report& report, std::ostream& out) {
-  for (const FileReport& file : report.files) {
+namespace {
+
+class GithubWriter : public FormatWriter {
+ public:
+  explicit GithubWriter(std::ostream& out) : out_(out) {}
+
+  void file(const FileReport& file) override {
     for (const Finding& finding : file.findings) {
-      out << "::error file=" << escapeWorkflowProperty(finding.file);
+      out_ << "::error file=" << escapeWorkflowProperty(finding.file);
       ShownPosition at = shownPosition(finding);
       if (at.line > 0)
-        out << ",line=" << at.line;
+        out_ << ",line=" << at.line;
       if (at.column > 0)
-        out << ",col=" << at.column;
+        out_ << ",col=" << at.column;
       if (at.line > 0)
-        out << ",endLine=" << at.endLine;
+        out_ << ",endLine=" << at.endLine;
       if (at.column > 0)
-        out << ",endColumn=" << at.endColumn;
+        out_ << ",endColumn=" << at.endColumn;
       std::string message = finding.message;
       for (const Note& note : finding.notes)
         message += "\nnote: " + note.text;
-      out << ",title=" << escapeWorkflowProperty(finding.key) << "::" << escapeWorkflowData(message)
-          << '\n';
+      out_ << ",title=" << escapeWorkflowProperty(finding.key)
+           << "::" << escapeWorkflowData(message) << '\n';
     }
   }
+
+  void finish(const RunTotals&) override {}
+
+ private:
+  std::ostream& out_;
+};
+
+}  // namespace
+
+std::unique_ptr<FormatWriter> makeGithubWriter(std::ostream& out) {
+  return std::make_unique<GithubWriter>(out);
 }
 
 }  // namespace trel::quorlinsrv

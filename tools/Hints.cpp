@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <numeric>
+#include <tuple>
 
 namespace trel::quorlinsrv {
 
@@ -113,10 +114,12 @@ NearestNames::NearestNames(std::vector<std::string> names) : names_(std::move(na
     return;
   for (std::uint32_t i = 0; i < names_.size(); ++i) {
     std::string name = lowered(names_[i]);
+    sorted_.emplace_back(name, i);
     byVariant_[name].push_back(i);
     for (std::size_t at = 0; at < name.size(); ++at)
       byVariant_[name.substr(0, at) + name.substr(at + 1)].push_back(i);
   }
+  std::sort(sorted_.begin(), sorted_.end());
 }
 
 std::vector<std::uint32_t> NearestNames::candidates(const std::string& lower) const {
@@ -135,6 +138,11 @@ std::vector<std::uint32_t> NearestNames::candidates(const std::string& lower) co
   add(lower);
   for (std::size_t at = 0; at < lower.size(); ++at)
     add(lower.substr(0, at) + lower.substr(at + 1));
+  // Names that begin with the query follow it in sorted order; a few of them are enough.
+  auto from = std::lower_bound(sorted_.begin(), sorted_.end(), std::make_pair(lower, 0u));
+  for (int taken = 0; from != sorted_.end() && from->first.rfind(lower, 0) == 0 && taken < 8;
+       ++from, ++taken)
+    found.push_back(from->second);
   std::sort(found.begin(), found.end());
   found.erase(std::unique(found.begin(), found.end()), found.end());
   return found;
@@ -143,7 +151,8 @@ std::vector<std::uint32_t> NearestNames::candidates(const std::string& lower) co
 std::vector<std::string> NearestNames::nearest(std::string_view query, std::size_t count) const {
   std::string lower = lowered(query);
   std::size_t limit = distanceLimit(query);
-  std::vector<std::pair<std::size_t, std::uint32_t>> ranked;  // (rank, name)
+  // (rank, length, name): of names equally near, the shorter comes first.
+  std::vector<std::tuple<std::size_t, std::size_t, std::uint32_t>> ranked;
   for (std::uint32_t i : candidates(lower)) {
     const std::string& name = names_[i];
     if (name == query)
@@ -156,12 +165,15 @@ std::vector<std::string> NearestNames::nearest(std::string_view query, std::size
         continue;
       rank = limit + 1;  // a name that begins with the query, after the near ones
     }
-    ranked.emplace_back(rank, i);
+    ranked.emplace_back(rank, name.size(), i);
   }
   std::sort(ranked.begin(), ranked.end());
+  // A name equal but for case is what was meant: the names only near it would be noise.
+  while (!ranked.empty() && std::get<0>(ranked.front()) == 0 && std::get<0>(ranked.back()) > 0)
+    ranked.pop_back();
   std::vector<std::string> result;
   for (std::size_t k = 0; k < ranked.size() && k < count; ++k)
-    result.push_back(names_[ranked[k].second]);
+    result.push_back(names_[std::get<2>(ranked[k])]);
   return result;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "tools/DpListReader.hpp"
@@ -21,9 +22,12 @@ namespace trel::quorlinsrv {
 // `limit + 1` when it is greater than `limit`.
 std::size_t editDistance(std::string_view a, std::string_view b, std::size_t limit);
 
-// Names to look up by a misspelt one. Names equal to it but for case come first; otherwise names
-// within a small edit distance, nearest first, and names that begin with it. A large set is
-// indexed by its names' one-byte deletions, so a look-up compares a handful of names, not all.
+// Names to look up by a misspelt one. Names equal to it but for case are the answer; otherwise names
+// within a small edit distance, nearest first, then names that begin with it. A large set is
+// indexed by its names' one-byte deletions and in sorted order, so a look-up compares a handful
+// of names, not all: it finds every name within one edit, those within two that share a
+// one-byte deletion with the query (a transposition, a substitution), and the names that begin
+// with the query.
 class NearestNames {
  public:
   explicit NearestNames(std::vector<std::string> names);
@@ -35,7 +39,9 @@ class NearestNames {
   std::vector<std::uint32_t> candidates(const std::string& lowered) const;
 
   std::vector<std::string> names_;
-  std::unordered_map<std::string, std::vector<std::uint32_t>> byVariant_;  // empty: few names
+  // Both empty for a set that is scanned.
+  std::unordered_map<std::string, std::vector<std::uint32_t>> byVariant_;
+  std::vector<std::pair<std::string, std::uint32_t>> sorted_;  // lower-case names
 };
 
 // What hints are taken from: the module's allowed words and the names of the DP lists.

@@ -177,22 +177,36 @@ void writeFile(JsonWriter& json, const FileReport& file) {
   json.close('}');
 }
 
+class JsonFormatWriter : public FormatWriter {
+ public:
+  JsonFormatWriter(const Report& header, std::ostream& out) : json_(out) {
+    json_.open('{');
+    json_.key("module");
+    json_.string(header.moduleVersion);
+    json_.key("files");
+    json_.open('[');
+  }
+
+  void file(const FileReport& file) override {
+    json_.element();
+    writeFile(json_, file);
+  }
+
+  void finish(const RunTotals&) override {
+    json_.close(']');
+    json_.close('}');
+    json_.raw("\n");
+    json_.flush();
+  }
+
+ private:
+  JsonWriter json_;
+};
+
 }  // namespace
 
-void writeJson(const Report& report, std::ostream& out) {
-  JsonWriter json(out);
-  json.open('{');
-  json.key("module");
-  json.string(report.moduleVersion);
-  json.key("files");
-  json.open('[');
-  for (const FileReport& file : report.files) {
-    json.element();
-    writeFile(json, file);
-  }
-  json.close(']');
-  json.close('}');
-  json.raw("\n");
+std::unique_ptr<FormatWriter> makeJsonWriter(const Report& header, std::ostream& out) {
+  return std::make_unique<JsonFormatWriter>(header, out);
 }
 
 }  // namespace trel::quorlinsrv

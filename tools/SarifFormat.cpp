@@ -111,31 +111,65 @@ std::string pathToUri(const std::string& path) {
   return uri;
 }
 
-void writeSarif(const Report& report, std::ostream& out) {
-  Json rules = Json::array();
-  for (const RuleText& rule : kRules) {
-    rules.push_back(Json{{"id", rule.id},
-                         {"shortDescription", {{"text", rule.description}}},
-                         {"defaultConfiguration", {{"level", "error"}}}});
+namespace {
+
+// The SARIF log around the results, which are written one by one as the files come: everything
+// before the results is written first, the artifacts (one per file) after them.
+class SarifWriter : public FormatWriter {
+ public:
+  SarifWriter(const Report& header, std::ostream& out) : out_(out) {
+    Json rules = Json::array();
+    for (const RuleText& rule : kRules) {
+      rules.push_back(Json{{"id", rule.id},
+                           {"shortDescription", {{"text", rule.description}}},
+                           {"defaultConfiguration", {{"level", "error"}}}});
+    }
+    Json driver{{"name", header.programName},
+                {"version", header.programVersion},
+                {"rules", std::move(rules)}};
+    Json module{{"name", "QuorlinServerConfigValidator"}, {"version", header.moduleVersion}};
+    Json tool{{"driver", std::move(driver)}, {"extensions", Json::array({module})}};
+    out_ << "{\n  \"$schema\": \"" << kSarifSchema
+         << "\",\n  \"version\": \"2.1.0\",\n  \"runs\": [\n    {\n"
+         << "      \"columnKind\": \"unicodeCodePoints\",\n      \"tool\": " << indented(tool, 6)
+         << ",\n      \"results\": [";
   }
-  Json artifacts = Json::array();
-  Json results = Json::array();
-  for (const FileReport& file : report.files) {
-    std::size_t artifact = artifacts.size();
-    artifacts.push_back(Json{{"location", {{"uri", pathToUri(file.outcome.file)}}}});
-    for (const Finding& finding : file.findings)
-      results.push_back(resultJson(finding, artifact));
+
+  void file(const FileReport& file) override {
+    std::size_t artifact = artifacts_.size();
+    artifacts_.push_back(Json{{"location", {{"uri", pathToUri(file.outcome.file)}}}});
+    for (const Finding& finding : file.findings) {
+      out_ << (anyResult_ ? ",\n        " : "\n        ")
+           << indented(resultJson(finding, artifact), 8);
+      anyResult_ = true;
+    }
   }
-  Json driver{{"name", report.programName},
-              {"version", report.programVersion},
-              {"rules", std::move(rules)}};
-  Json module{{"name", "QuorlinServerConfigValidator"}, {"version", report.moduleVersion}};
-  Json run{{"columnKind", "unicodeCodePoints"},
-           {"tool", {{"driver", std::move(driver)}, {"extensions", Json::array({module})}}},
-           {"artifacts", std::move(artifacts)},
-           {"results", std::move(results)}};
-  Json sarif{{"$schema", kSarifSchema}, {"version", "2.1.0"}, {"runs", Json::array({run})}};
-  out << sarif.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+
+  void finish(const RunTotals&) override {
+    out_ << (anyResult_ ? "\n      ]" : "]")
+         << ",\n      \"artifacts\": " << indented(artifacts_, 6) << "\n    }\n  ]\n}\n";
+  }
+
+ private:
+  // `value` as dump(2) lays it out, every line after the first indented by `depth` spaces.
+  static std::string indented(const Json& value, std::size_t depth) {
+    std::string text = value.dump(2, ' ', false, Json::error_handler_t::replace);
+    std::string margin = "\n" + std::string(depth, ' ');
+    for (std::size_t at = text.find('\n'); at != std::string::npos;
+         at = text.find('\n', at + margin.size()))
+      text.replace(at, 1, margin);
+    return text;
+  }
+
+  std::ostream& out_;
+  Json artifacts_ = Json::array();
+  bool anyResult_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<FormatWriter> makeSarifWriter(const Report& header, std::ostream& out) {
+  return std::make_unique<SarifWriter>(header, out);
 }
 
 }  // namespace trel::quorlinsrv

@@ -13,13 +13,11 @@ std::string plural(std::size_t count, const char* noun) {
   return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
-}  // namespace
+class TextWriter : public FormatWriter {
+ public:
+  TextWriter(const TextStyle& style, std::ostream& out) : style_(style), out_(out) {}
 
-void writeText(const Report& report, const TextStyle& style, std::ostream& out) {
-  auto paint = [&](const char* code, const std::string& text) {
-    return style.color ? code + text + kReset : text;
-  };
-  for (const FileReport& file : report.files) {
+  void file(const FileReport& file) override {
     for (const Finding& finding : file.findings) {
       ShownPosition at = shownPosition(finding);
       std::string where = finding.file + ":";
@@ -27,18 +25,39 @@ void writeText(const Report& report, const TextStyle& style, std::ostream& out) 
         where += std::to_string(at.line) + ":";
       if (at.column > 0)
         where += std::to_string(at.column) + ":";
-      out << paint(kBold, where) << ' ' << paint(kRed, "error:") << ' ';
+      out_ << paint(kBold, where) << ' ' << paint(kRed, "error:") << ' ';
       if (finding.key != kFileKey)
-        out << '[' << finding.device << '.' << finding.property << "] " << finding.key << ": ";
-      out << finding.message << '\n';
+        out_ << '[' << finding.device << '.' << finding.property << "] " << finding.key << ": ";
+      out_ << finding.message << '\n';
       for (const Note& note : finding.notes)
-        out << paint(kBold, where) << ' ' << paint(kCyan, "note:") << ' ' << note.text << '\n';
+        out_ << paint(kBold, where) << ' ' << paint(kCyan, "note:") << ' ' << note.text << '\n';
     }
-    if (!style.quiet) {
-      out << file.outcome.file << ": " << plural(file.counts.blocks, "block") << ", "
-          << file.counts.withFindings << " with findings\n";
+    if (!style_.quiet) {
+      out_ << file.outcome.file << ": " << plural(file.counts.blocks, "block") << ", "
+           << file.counts.withFindings << " with findings\n";
     }
   }
+
+  void finish(const RunTotals& totals) override {
+    if (!style_.quiet && totals.files > 1) {
+      out_ << plural(totals.files, "file") << ", " << plural(totals.blocks, "block") << ", "
+           << totals.withFindings << " with findings\n";
+    }
+  }
+
+ private:
+  std::string paint(const char* code, const std::string& text) const {
+    return style_.color ? code + text + kReset : text;
+  }
+
+  TextStyle style_;
+  std::ostream& out_;
+};
+
+}  // namespace
+
+std::unique_ptr<FormatWriter> makeTextWriter(const TextStyle& style, std::ostream& out) {
+  return std::make_unique<TextWriter>(style, out);
 }
 
 }  // namespace trel::quorlinsrv

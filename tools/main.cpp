@@ -12,10 +12,10 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <new>
 #include <optional>
+#include <sstream>
 
 #include "host/DpConfiguration.hpp"
 #include "host/ErrHdl.hpp"
@@ -196,25 +196,12 @@ bool useColor(const Options& options) {
          !(noColor && *noColor) && !(term && std::string(term) == "dumb");
 }
 
-void render(const Report& report, const Options& options, std::ostream& out) {
-  switch (kFormats.at(options.format)) {
-    case Format::kText:
-      writeText(report, TextStyle{useColor(options), options.quiet}, out);
-      return;
-    case Format::kJson:
-      writeJson(report, out);
-      return;
-    case Format::kSarif:
-      writeSarif(report, out);
-      return;
-    case Format::kGithub:
-      writeGithub(report, out);
-      return;
-  }
-}
-
+// Everything `in` holds, read in large pieces.
 std::string readAll(std::istream& in) {
-  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::ostringstream text;
+  if (in.peek() != std::char_traits<char>::eof())
+    text << in.rdbuf();
+  return text.str();
 }
 
 // The allowed words of the module for the hints at unknown words.
@@ -237,14 +224,16 @@ bool validateConfig(const Options& options, const ModuleSession& module, const s
                     HintSources& hints, FileReport& file, std::string& error) {
   FileOutcome outcome;
   std::string text;
+  // Only the JSON output shows the blocks without findings: the others ask for none.
+  bool errorsOnly = options.errorsOnly || kFormats.at(options.format) != Format::kJson;
   bool fromStdin = config == "-";
   if (fromStdin) {
     text = readAll(std::cin);
     MemoryFile memory(text);
-    if (!module.validate(memory.path(), options.errorsOnly, outcome, error))
+    if (!module.validate(memory.path(), errorsOnly, outcome, error))
       return false;
     outcome.file = options.stdinFilename;
-  } else if (!module.validate(config, options.errorsOnly, outcome, error)) {
+  } else if (!module.validate(config, errorsOnly, outcome, error)) {
     return false;
   }
   file = makeFileReport(std::move(outcome));
@@ -272,10 +261,13 @@ bool validateConfig(const Options& options, const ModuleSession& module, const s
 // Validates every CONFIG; one that cannot be read is reported and the others are still validated.
 int runValidation(const Options& options, const ModuleSession& module,
                   std::unique_ptr<HintSources>& hints, std::ostream& out, bool& keepOutput) {
-  Report report;
-  report.programName = kProgram;
-  report.programVersion = QUORLIN_VERSION;
-  report.moduleVersion = module.version();
+  Report header;
+  header.programName = kProgram;
+  header.programVersion = QUORLIN_VERSION;
+  header.moduleVersion = module.version();
+  std::unique_ptr<FormatWriter> writer = makeFormatWriter(
+      kFormats.at(options.format), header, TextStyle{useColor(options), options.quiet}, out);
+  RunTotals totals;
   bool anyFindings = false;
   bool anyRefused = false;
   std::string error;
@@ -296,12 +288,16 @@ int runValidation(const Options& options, const ModuleSession& module,
       anyRefused = true;
       continue;
     }
-    report.files.emplace_back();
-    if (!validateConfig(options, module, config, *hints, report.files.back(), error))
+    FileReport file;
+    if (!validateConfig(options, module, config, *hints, file, error))
       return fail(error);
-    anyFindings = anyFindings || !report.files.back().findings.empty();
+    anyFindings = anyFindings || !file.findings.empty();
+    writer->file(file);
+    ++totals.files;
+    totals.blocks += file.counts.blocks;
+    totals.withFindings += file.counts.withFindings;
   }
-  render(report, options, out);
+  writer->finish(totals);
   keepOutput = true;
   return anyRefused ? kExitFailure : anyFindings ? kExitFindings : kExitValid;
 }
@@ -335,10 +331,12 @@ CLI::Validator oneOf(const std::map<std::string, Value>& words) {
 }
 
 void defineOptions(CLI::App& app, Options& options) {
-  app.add_option("CONFIG", options.configs, "Config files to validate, in this order");
+  app.add_option("CONFIG", options.configs,
+                 "Config files to validate, in this order; - reads standard input");
   app.add_option("--dp-list", options.dpLists,
                  "DP list export with the types, data points and aliases to check against "
-                 "(repeatable; needed to validate)")
+                 "(repeatable; default: the dp-lists of the nearest .quorlin-validate.toml above "
+                 "each CONFIG, else above the working directory)")
       ->type_name("FILE")
       ->expected(1)
       ->allow_extra_args(false)
@@ -350,6 +348,7 @@ void defineOptions(CLI::App& app, Options& options) {
   app.add_flag("--errors-only", options.errorsOnly,
                "Let the module return only the blocks with findings");
   app.add_option("--format", options.format, "Output format")
+      ->capture_default_str()
       ->check(oneOf(kFormats))
       ->type_name("text|json|sarif|github");
   app.add_option(
@@ -357,10 +356,13 @@ void defineOptions(CLI::App& app, Options& options) {
          "Write the output to FILE, complete or not at all; never a file that is an input or "
          "ends like one (.cfg, .dpl); - is standard output (the default)")
       ->type_name("FILE");
-  app.add_option("--color", options.color, "Colour of the text format")
+  app.add_option("--color", options.color,
+                 "Colour of the text format (auto: on a terminal unless NO_COLOR or TERM=dumb)")
+      ->capture_default_str()
       ->check(oneOf(kColors))
       ->type_name("auto|always|never");
-  app.add_flag("-q,--quiet", options.quiet, "Text format: findings only, no summary lines");
+  app.add_flag("-q,--quiet", options.quiet,
+               "Text format: findings and their notes only, no summary lines");
   app.add_flag("-v,--verbose", options.verbose,
                "Tell on standard error what was read from each DP list and which module runs");
   app.add_option("--list", options.list, "Print the words the module allows, one per line")
@@ -502,6 +504,17 @@ int main(int argc, char** argv) {
       kProgram};
   Options options;
   defineOptions(app, options);
+  app.footer(
+      "Exit codes:\n"
+      "  0  every CONFIG is valid (or a query succeeded)\n"
+      "  1  some CONFIG has findings; --check-regexp: the pattern does not compile\n"
+      "  2  the check could not run: usage error, a DP list or project file that cannot be read,\n"
+      "     a CONFIG that is no regular file, --output naming an input, a module that fails\n"
+      "\n"
+      "Examples:\n"
+      "  quorlin-validate --dp-list plant.dpl config/*.cfg\n"
+      "  git show :config/a.cfg | quorlin-validate --stdin-filename config/a.cfg -\n"
+      "  quorlin-validate --format sarif --output report.sarif config/*.cfg");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                  2,
                  "does not export newExternHdl"},
         ExitCase{"refused call",
-                 {"--module", kMisbehaving, "--dp-list", kPlant, kValid},
+                 {"--module", kMisbehaving, "--format", "json", "--dp-list", kPlant, kValid},
                  2,
                  "host error: WARNING, CTRL, 75, quorlin-validate, refuse, Not enough"},
         ExitCase{"result without lists",

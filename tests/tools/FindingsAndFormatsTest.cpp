@@ -157,7 +157,8 @@ TEST(Formats, TextLinesAndSummaries) {
             "a.cfg:3: error: [D.P] valueType: unknown data type 'text'\n"
             "a.cfg: 2 blocks, 1 with findings\n"
             "b, c:d.cfg: error: failed to open file \n"
-            "b, c:d.cfg: 0 blocks, 0 with findings\n");
+            "b, c:d.cfg: 0 blocks, 0 with findings\n"
+            "2 files, 2 blocks, 1 with findings\n");
   writeText(sampleReport(), TextStyle{false, true}, quiet);
   EXPECT_EQ(quiet.str().find("blocks"), std::string::npos);
   writeText(sampleReport(), TextStyle{true, true}, color);

@@ -1,27 +1,38 @@
 // The install tree and the Debian package: the program runs from wherever they are put, with the
-// module and the stand-in host of the tree itself.
+// module and the stand-in host of the tree itself. README and completion follow its --help.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <sstream>
 
 #include "tests/tools/RunProgram.hpp"
 
 namespace trel::quorlinsrv::test {
 namespace {
 
-const std::string kExamples = std::string(QUORLIN_SOURCE_DIR) + "/examples/";
+const std::string kSource = std::string(QUORLIN_SOURCE_DIR) + "/";
+const std::string kExamples = kSource + "examples/";
 
 // Runs the installed program on the examples; the dynamic loader tells which libraries it took.
-void expectRunsFrom(const std::string& root) {
+void expectInstalledAt(const std::string& root) {
+  for (const char* file :
+       {"share/man/man1/quorlin-validate.1.gz",
+        "share/bash-completion/completions/quorlin-validate",
+        "share/doc/quorlin-validate/copyright", "share/doc/quorlin-validate/changelog.gz"})
+    EXPECT_EQ(access((root + "/" + file).c_str(), R_OK), 0) << file;
   setenv("LD_DEBUG", "libs", 1);
   RunResult result =
       runProgram(root + "/bin/quorlin-validate",
                  {"-v", "--dp-list", kExamples + "plant.dpl", kExamples + "valid.cfg"});
   unsetenv("LD_DEBUG");
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_NE(result.err.find("module: " + root + "/bin/../lib"), std::string::npos) << result.err;
-  EXPECT_NE(result.err.find("calling init: " + root + "/bin/../lib/libstandin_host.so.0"),
+  const std::string libs = root + "/bin/../" QUORLIN_PRIVATE_LIBDIR "/";
+  EXPECT_NE(result.err.find("module: " + libs + "QuorlinServerConfigValidator.so"),
             std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("calling init: " + libs + "libstandin_host.so.0"), std::string::npos)
       << result.err;
 }
 
@@ -32,7 +43,7 @@ TEST(InstallTree, RunsFromAnyPrefix) {
       {"--install", QUORLIN_BINARY_DIR, "--prefix", dir + "/first", "--component", "runtime"}, 120);
   ASSERT_EQ(install.exitCode, 0) << install.err;
   ASSERT_EQ(std::rename((dir + "/first").c_str(), (dir + "/moved").c_str()), 0);
-  expectRunsFrom(dir + "/moved");
+  expectInstalledAt(dir + "/moved");
   runProgram("/bin/rm", {"-rf", dir});
 }
 
@@ -46,9 +57,52 @@ TEST(DebianPackage, ProgramRunsFromTheUnpackedPackage) {
   RunResult unpack =
       runProgram("/bin/sh", {"-c", "dpkg-deb -x " + dir + "/*.deb " + dir + "/root"});
   ASSERT_EQ(unpack.exitCode, 0) << unpack.err;
-  expectRunsFrom(dir + "/root/usr");
+  expectInstalledAt(dir + "/root/usr");
   RunResult depends = runProgram("/bin/sh", {"-c", "dpkg-deb -f " + dir + "/*.deb Depends"});
   EXPECT_NE(depends.out.find("libc6"), std::string::npos) << depends.out;
+  runProgram("/bin/rm", {"-rf", dir});
+}
+
+// Every option of --help has its row in README's table ("| `--format ...` |", "| `-q`, ...").
+TEST(Readme, OptionsTableNamesEveryOptionOfHelp) {
+  std::istringstream help(runProgram(QUORLIN_VALIDATE_PATH, {"--help"}).out);
+  std::string readme = readFile(kSource + "README.md");
+  int options = 0;
+  for (std::string line; std::getline(help, line);) {
+    std::size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos || line[start] != '-')
+      continue;
+    std::istringstream names(line.substr(start, line.find(' ', start) - start));
+    for (std::string name; std::getline(names, name, ','); ++options)
+      EXPECT_TRUE(readme.find("\n| `" + name) != std::string::npos ||
+                  readme.find(", `" + name + "`") != std::string::npos)
+          << name;
+  }
+  EXPECT_GE(options, 12);
+}
+
+// The bash completion as bash runs it: the words before TAB, and what it offers.
+TEST(BashCompletion, OffersOptionsTheirValuesAndFiles) {
+  std::string dir = makeTempDir();
+  writeFile(dir + "/plant.dpl", "");
+  writeFile(dir + "/valid.cfg", "");
+  mkdir((dir + "/sub").c_str(), 0700);
+  const std::pair<const char*, const char*> cases[] = {
+      {"--c", "--color --check-regexp"},          {"--ver", "--verbose --version"},
+      {"--format ''", "text json sarif github"},  {"--format = s", "sarif"},
+      {"--list d", "directions data-types"},      {"-q --color ''", "auto always never"},
+      {"--dp-list ''", "plant.dpl sub"},          {"--dp-list plant.dpl ''", "sub valid.cfg"},
+      {"--output ''", "plant.dpl sub valid.cfg"}, {"--check-regexp ''", ""},
+  };
+  for (const auto& [words, offered] : cases) {
+    RunResult result = runProgram(
+        "/bin/bash", {"-c", "cd " + dir + " && source " + kSource +
+                                "packaging/quorlin-validate.bash && COMP_WORDS=(" +
+                                QUORLIN_VALIDATE_PATH + " " + words +
+                                ") COMP_CWORD=$((${#COMP_WORDS[@]} - 1)) && _quorlin_validate && "
+                                "echo ${COMPREPLY[*]}"});
+    EXPECT_EQ(result.out, std::string(offered) + "\n") << words << result.err;
+  }
   runProgram("/bin/rm", {"-rf", dir});
 }
 

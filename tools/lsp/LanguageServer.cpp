@@ -1,6 +1,8 @@
 #include "tools/lsp/LanguageServer.hpp"
 
 #include <algorithm>
+#include <iostream>
+#include <new>
 #include <stdexcept>
 
 #include "tools/Findings.hpp"
@@ -19,6 +21,7 @@ constexpr int kParseError = -32700;
 constexpr int kInvalidRequest = -32600;
 constexpr int kMethodNotFound = -32601;
 constexpr int kInvalidParams = -32602;
+constexpr int kInternalError = -32603;
 constexpr int kServerNotInitialized = -32002;
 
 // Protocol enumerations used here.
@@ -266,6 +269,14 @@ void LanguageServer::handle(const std::string& body) {
     // Parameters of the wrong shape: their access throws.
     if (isRequest)
       sendError(id, kInvalidParams, e.what());
+  } catch (const std::bad_alloc&) {
+    throw;  // the process is in no state to go on
+  } catch (const std::exception& e) {
+    // A system failure (no memory file, say) ends this message only, not the session.
+    if (isRequest)
+      sendError(id, kInternalError, e.what());
+    else
+      std::cerr << "quorlin-validate --lsp: " << method << ": " << e.what() << '\n';
   }
 }
 
@@ -389,7 +400,13 @@ std::optional<Clock::duration> LanguageServer::validateDue(Clock::time_point now
       continue;
     if (*doc.dueAt <= now) {
       doc.dueAt.reset();
-      validate(uri, doc);
+      try {
+        validate(uri, doc);
+      } catch (const std::bad_alloc&) {
+        throw;
+      } catch (const std::exception& e) {
+        std::cerr << "quorlin-validate --lsp: validating " << uri << ": " << e.what() << '\n';
+      }
     } else if (!next || *doc.dueAt - now < *next) {
       next = *doc.dueAt - now;
     }

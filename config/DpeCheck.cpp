@@ -35,27 +35,29 @@ std::string elementProblem(const std::string& dpeName, DpIdentifier& id, DpEleme
 }  // namespace
 
 bool QuorlinServerConfigDpeBlock::checkDpe() {
-  ConfigAttribute& dpe = attribute(kDpe);
-  ConfigAttribute& alias = attribute(kAlias);
-  if (!dpe.check(false) || !alias.check(false)) {
+  if (!checkOccurrence(kDpe, false) || !checkOccurrence(kAlias, false)) {
     return false;
   }
-  dpeName.clear();
-  if (!alias.value.empty()) {
+  // The host takes names ending in a NUL; one buffer per thread serves every block.
+  thread_local std::string name;
+  name.clear();
+  const std::string_view alias = values_[kAlias];
+  if (!alias.empty()) {
+    name.assign(alias);
     CharString aliasTarget;
-    if (Manager::getName(alias.value.c_str(), aliasTarget) == 0) {
-      alias.error = kAliasUnknown;
+    if (Manager::getName(name.c_str(), aliasTarget) == 0) {
+      setAttributeError(kAlias, kAliasUnknown);
       return false;
     }
-    dpeName = aliasTarget.str();
+    name = aliasTarget.str();
   }
-  dpeName += dpe.value;
-  const std::string problem = elementProblem(dpeName, dpId, elementType, isArray);
+  name += values_[kDpe];
+  const std::string problem = elementProblem(name, dpId, elementType, isArray);
   if (problem.empty()) {
     return true;
   }
-  dpe.error = problem;
-  alias.error = problem;
+  setAttributeError(kDpe, problem);
+  setAttributeError(kAlias, problem);
   return false;
 }
 

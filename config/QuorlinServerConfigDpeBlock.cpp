@@ -7,35 +7,20 @@ namespace trel::quorlinsrv {
 
 namespace {
 
-// Parses the attribute's word into `code`; the parse error (or "") becomes the attribute's error.
-template <typename Code>
-bool parseWord(ConfigAttribute& attribute, bool (*parse)(std::string, Code&, std::string&),
-               Code& code) {
-  std::string error;
-  parse(attribute.value, code, error);
-  attribute.error = error;
-  return error.empty();
-}
+const std::string kNoText;
 
 }  // namespace
 
-// Display names of the attributes in index order; those fed from a key line equal their key.
-QuorlinServerConfigDpeBlock::QuorlinServerConfigDpeBlock()
-    : attributes{ConfigAttribute("Device class name"),
-                 ConfigAttribute("Quorlin device name"),
-                 ConfigAttribute("dpe"),
-                 ConfigAttribute("alias"),
-                 ConfigAttribute("property"),
-                 ConfigAttribute("direction"),
-                 ConfigAttribute("value"),
-                 ConfigAttribute("time")} {
-  static_assert(kClassName == 0 && kDeviceName == 1 && kDpe == 2 && kAlias == 3 && kProperty == 4 &&
-                    kDirection == 5 && kValue == 6 && kTime == 7,
-                "the names above are in index order");
-  reset();
-}
+QuorlinServerConfigDpeBlock::QuorlinServerConfigDpeBlock() = default;
 
 QuorlinServerConfigDpeBlock::~QuorlinServerConfigDpeBlock() = default;
+
+QuorlinServerConfigDpeBlock::Errors& QuorlinServerConfigDpeBlock::errors() {
+  if (errors_ == nullptr) {
+    errors_ = std::make_unique<Errors>();
+  }
+  return *errors_;
+}
 
 void QuorlinServerConfigDpeBlock::widenRange(std::uint32_t line) {
   if (firstLine == 0) {
@@ -46,53 +31,61 @@ void QuorlinServerConfigDpeBlock::widenRange(std::uint32_t line) {
 
 void QuorlinServerConfigDpeBlock::setAttribute(std::uint32_t line, AttributeIndex index,
                                                std::string_view value) {
-  attribute(index).set(value);
+  if (counts_[index] == 0) {
+    values_[index] = value;  // a repeat keeps the first value
+  }
+  ++counts_[index];
   widenRange(line);
 }
 
 void QuorlinServerConfigDpeBlock::addError(std::uint32_t line, const std::string& message) {
-  if (!blockError.empty()) {
-    blockError += '\n';
+  std::string& text = errors().block;
+  if (!text.empty()) {
+    text += '\n';
   }
-  blockError += message;
+  text += message;
   widenRange(line);
 }
 
 bool QuorlinServerConfigDpeBlock::isEmpty() const {
-  if (!blockError.empty()) {
+  if (!blockError().empty()) {
     return false;
   }
-  for (const ConfigAttribute& attribute : attributes) {
-    if (attribute.count != 0) {
+  for (std::uint32_t count : counts_) {
+    if (count != 0) {
       return false;
     }
   }
   return true;
 }
 
-const std::string& QuorlinServerConfigDpeBlock::attributeValue(AttributeIndex index) const {
-  return attribute(index).value;
-}
-
 const std::string& QuorlinServerConfigDpeBlock::attributeError(AttributeIndex index) const {
-  return attribute(index).error;
+  return errors_ == nullptr ? kNoText : errors_->attributes[index];
 }
 
 void QuorlinServerConfigDpeBlock::setAttributeError(AttributeIndex index, std::string text) {
-  attribute(index).error = std::move(text);
+  if (errors_ != nullptr || !text.empty()) {
+    errors().attributes[index] = std::move(text);
+  }
+}
+
+const std::string& QuorlinServerConfigDpeBlock::blockError() const {
+  return errors_ == nullptr ? kNoText : errors_->block;
 }
 
 const std::string& QuorlinServerConfigDpeBlock::errorText() const {
-  if (!blockError.empty()) {
-    return blockError;
+  if (errors_ == nullptr) {
+    return kNoText;
   }
-  for (const ConfigAttribute& attribute : attributes) {
-    if (!attribute.error.empty()) {
-      return attribute.error;
+  if (!errors_->block.empty()) {
+    return errors_->block;
+  }
+  for (const std::string& error : errors_->attributes) {
+    if (!error.empty()) {
+      return error;
     }
   }
-  static const std::string kNone;
-  return kNone;
+  return kNoText;
 }
 
 std::string QuorlinServerConfigDpeBlock::positionedErrorText() const {
@@ -105,32 +98,65 @@ std::string QuorlinServerConfigDpeBlock::positionedErrorText() const {
   return text.str();
 }
 
+bool QuorlinServerConfigDpeBlock::checkOccurrence(AttributeIndex index, bool mandatory) {
+  if (hasAttributeError(index)) {
+    return false;  // the first error stays
+  }
+  const std::uint32_t count = counts_[index];
+  const bool repeated = count >= 2;
+  const bool missing = mandatory && count == 0;
+  const bool empty = mandatory && count == 1 && values_[index].empty();
+  if (!repeated && !missing && !empty) {
+    return true;  // the common case builds no stream
+  }
+  const std::string_view name = attributeRow(index).displayName;
+  std::ostringstream message;
+  if (repeated) {
+    message << "attribute '" << name << "' appeared " << count << " times for this block";
+  } else if (missing) {
+    message << "mandatory attribute '" << name << "' didn't appear in config file";
+  } else {
+    message << "the value of mandatory attribute '" << name << "' is empty in config file";
+  }
+  setAttributeError(index, message.str());
+  return false;
+}
+
+template <typename Code>
+bool QuorlinServerConfigDpeBlock::parseWord(AttributeIndex index,
+                                            bool (*parse)(std::string, Code&, std::string&),
+                                            Code& code) {
+  std::string error;
+  if (parse(std::string(values_[index]), code, error)) {
+    return true;
+  }
+  setAttributeError(index, std::move(error));
+  return false;
+}
+
 bool QuorlinServerConfigDpeBlock::checkDirection() {
-  ConfigAttribute& word = attribute(kDirection);
-  return word.check(true) && parseWord(word, &parseDirection, direction);
+  return checkOccurrence(kDirection, true) && parseWord(kDirection, &parseDirection, direction);
 }
 
 bool QuorlinServerConfigDpeBlock::checkValueType() {
-  ConfigAttribute& word = attribute(kValue);
-  return word.check(true) && parseWord(word, &parseValueType, valueType);
+  return checkOccurrence(kValue, true) && parseWord(kValue, &parseValueType, valueType);
 }
 
 bool QuorlinServerConfigDpeBlock::checkTimeType() {
-  ConfigAttribute& word = attribute(kTime);
-  if (!word.check(false)) {
+  if (!checkOccurrence(kTime, false)) {
     return false;
   }
-  if (word.value.empty()) {
+  if (values_[kTime].empty()) {
     // No "time" key, or one without a word: the property carries no time stamp.
     timeType = TimeType::None;
     return true;
   }
-  return parseWord(word, &parseTimeType, timeType);
+  return parseWord(kTime, &parseTimeType, timeType);
 }
 
 void QuorlinServerConfigDpeBlock::validate() {
-  attribute(kDeviceName).check(true);
-  attribute(kProperty).check(true);
+  checkOccurrence(kDeviceName, true);
+  checkOccurrence(kProperty, true);
   checkDirection();
   checkValueType();
   checkTimeType();
@@ -139,13 +165,12 @@ void QuorlinServerConfigDpeBlock::validate() {
 }
 
 void QuorlinServerConfigDpeBlock::reset() {
-  for (ConfigAttribute& attribute : attributes) {
-    attribute.reset();
-  }
+  values_ = {};
+  counts_ = {};
+  errors_.reset();
   isArray = false;
   setter = nullptr;
   getter = nullptr;
-  blockError.clear();
   firstLine = 0;
   lastLine = 0;
 }

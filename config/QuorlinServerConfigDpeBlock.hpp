@@ -4,11 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "config/AttributeIndex.hpp"
-#include "config/ConfigAttribute.hpp"
 #include "config/Vocabulary.hpp"
 #include "ds/ConverterRegistry.hpp"
 #include "host/DpTypes.hpp"
@@ -17,34 +17,39 @@ namespace trel::quorlinsrv {
 
 class QuorlinServerConfigDpeBlock {
  public:
-  // Creates the eight attributes with their display names, then resets.
   QuorlinServerConfigDpeBlock();
   QuorlinServerConfigDpeBlock(const QuorlinServerConfigDpeBlock&) = delete;
   QuorlinServerConfigDpeBlock& operator=(const QuorlinServerConfigDpeBlock&) = delete;
   virtual ~QuorlinServerConfigDpeBlock();
 
   // Records one occurrence of the attribute `index` from file line `line` and widens the range.
+  // Only the first occurrence's value is kept, and it is not copied: `value` must stay valid as
+  // long as the block (the parser's values view the text of the file, which its blocks keep).
   void setAttribute(std::uint32_t line, AttributeIndex index, std::string_view value);
   // Appends a block-level message (line feed separated) and widens the range to `line`.
   void addError(std::uint32_t line, const std::string& message);
   // True when nothing was recorded: no block error and no attribute occurrence.
   bool isEmpty() const;
 
-  // Views of the block's own texts: valid while the block lives and the attribute is not changed.
-  const std::string& attributeValue(AttributeIndex index) const;
+  std::string_view attributeValue(AttributeIndex index) const { return values_[index]; }
+  // How often the key of the attribute `index` occurred.
+  std::uint32_t attributeCount(AttributeIndex index) const { return counts_[index]; }
+  // Valid while the block lives and its errors are not changed; "" when there is none.
   const std::string& attributeError(AttributeIndex index) const;
   // Replaces the error of the attribute `index`.
   void setAttributeError(AttributeIndex index, std::string text);
+  // The block-level messages, joined by line feeds; "" when there are none.
+  const std::string& blockError() const;
 
   // The block error if any, else the first attribute error in index order, else "".
   const std::string& errorText() const;
-  bool hasErrors() const { return !errorText().empty(); }
+  bool hasErrors() const { return errors_ != nullptr && !errorText().empty(); }
   // "line(s) F...L: " + errorText() ("...L" left out while lastLine is 0).
   std::string positionedErrorText() const;
 
   // Runs every per-block check; each stores its findings as attribute errors.
   void validate();
-  // Clears attributes, block error, line range, array-ness and converters; derived codes stay.
+  // Clears attributes, errors, line range, array-ness and converters; derived codes stay.
   void reset();
 
   // Resolves "alias"/"dpe" to an element of the host's configuration and records its id, type
@@ -58,29 +63,42 @@ class QuorlinServerConfigDpeBlock {
   // converter is missing; the registry's message then replaces the "dpe" and "alias" errors.
   bool checkTypeCompatibility();
 
-  // Indexed by AttributeIndex; always the eight attributes, in index order.
-  std::array<ConfigAttribute, kAttributeCount> attributes;
-  std::string dpeName;
   DpIdentifier dpId;
   DpElementType elementType = DPELEMENT_NOELEMENT;
   Direction direction{};
   ValueType valueType{};
+  TimeType timeType{};
   bool isArray = false;
   ds::SetterFn setter = nullptr;
   ds::GetterFn getter = nullptr;
-  TimeType timeType{};
-  std::string blockError;
   std::uint32_t firstLine = 0;
   std::uint32_t lastLine = 0;
 
  private:
-  ConfigAttribute& attribute(AttributeIndex index) { return attributes.at(index); }
-  const ConfigAttribute& attribute(AttributeIndex index) const { return attributes.at(index); }
+  // A block's texts of errors, held only once one is set: most blocks have none.
+  struct Errors {
+    std::string block;
+    std::array<std::string, kAttributeCount> attributes;
+  };
+
+  Errors& errors();
+  bool hasAttributeError(AttributeIndex index) const { return !attributeError(index).empty(); }
   void widenRange(std::uint32_t line);
+  // Applies the occurrence rules (repeated; mandatory but missing or empty) to the attribute
+  // `index` unless it has an error already. True when it has no error afterwards.
+  bool checkOccurrence(AttributeIndex index, bool mandatory);
+  // Parses the attribute's word into `code`; a parse error becomes the attribute's error.
+  template <typename Code>
+  bool parseWord(AttributeIndex index, bool (*parse)(std::string, Code&, std::string&), Code& code);
 
   bool checkDirection();
   bool checkValueType();
   bool checkTimeType();
+
+  // The eight attributes, indexed by AttributeIndex: the first value and the count of each.
+  std::array<std::string_view, kAttributeCount> values_;
+  std::array<std::uint32_t, kAttributeCount> counts_{};
+  std::unique_ptr<Errors> errors_;
 };
 
 }  // namespace trel::quorlinsrv

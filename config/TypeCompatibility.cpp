@@ -1,6 +1,7 @@
 // Whether the converter library can serve a block's element with its data type in the directions
 // that the block's data flows.
 #include <string>
+#include <utility>
 
 #include "config/QuorlinServerConfigDpeBlock.hpp"
 
@@ -23,7 +24,7 @@ bool hasIncomingSide(Direction direction) {
 
 bool QuorlinServerConfigDpeBlock::checkTypeCompatibility() {
   for (AttributeIndex index : kGateAttributes) {
-    if (!attribute(index).error.empty()) {
+    if (hasAttributeError(index)) {
       // Already reported; there is nothing sound to look up.
       return true;
     }
@@ -41,8 +42,8 @@ bool QuorlinServerConfigDpeBlock::checkTypeCompatibility() {
     found = getter != nullptr;
   }
   if (!found) {
-    attribute(kDpe).error = error;
-    attribute(kAlias).error = error;
+    setAttributeError(kDpe, error);
+    setAttributeError(kAlias, std::move(error));
   }
   return found;
 }

@@ -1,11 +1,12 @@
 #include "config/Vocabulary.hpp"
 
+#include <iterator>
 #include <map>
 #include <utility>
 
 namespace trel::quorlinsrv {
 
-const std::string kUnknownName = "unknown ???";
+const std::string kUnknownName(kNoWord);
 const std::string kClassIntroducer = "_instance_of_";
 const std::string kKeyValueSeparator = "=";
 
@@ -15,11 +16,18 @@ namespace {
 template <class Code>
 using Vocabulary = std::map<std::string, Code>;
 
-const Vocabulary<ValueType> kValueTypes = {
-    {"boolean", ValueType::Bool},  {"byte", ValueType::Int8},      {"short", ValueType::Int16},
-    {"long", ValueType::Int32},    {"longlong", ValueType::Int64}, {"float", ValueType::Float},
-    {"double", ValueType::Double}, {"string", ValueType::String},
-};
+// The value types' words are those of the converter registry's messages too.
+Vocabulary<ValueType> valueTypeVocabulary() {
+  Vocabulary<ValueType> words;
+  for (std::size_t code = 0; code < std::size(kValueTypeWords); ++code) {
+    if (!kValueTypeWords[code].empty()) {
+      words.emplace(kValueTypeWords[code], static_cast<ValueType>(code));
+    }
+  }
+  return words;
+}
+
+const Vocabulary<ValueType> kValueTypes = valueTypeVocabulary();
 
 const Vocabulary<Direction> kDirections = {
     {"in/out", Direction::InOut},

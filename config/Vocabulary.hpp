@@ -10,25 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace trel::quorlinsrv {
+#include "ds/ValueType.hpp"
 
-// The data type of a property's value; also the value-type key of the converter registries.
-// Codes 5 to 8 are the unsigned types of the conversion library and have no word in a config
-// file. Any 32-bit code may be stored.
-enum class ValueType : std::int32_t {
-  Bool = 0,     // "boolean"
-  Int8 = 1,     // "byte"
-  Int16 = 2,    // "short"
-  Int32 = 3,    // "long"
-  Int64 = 4,    // "longlong"
-  UInt8 = 5,    // no word
-  UInt16 = 6,   // no word
-  UInt32 = 7,   // no word
-  UInt64 = 8,   // no word
-  Float = 9,    // "float"
-  Double = 10,  // "double"
-  String = 11,  // "string"
-};
+namespace trel::quorlinsrv {
 
 // Which way a property's data flows between the host's element and the server's clients.
 // InOut and Out have an outgoing side, InOut and In an incoming one.

@@ -107,7 +107,7 @@ SetterFn findSetter(DpElementType dpeType, const ValueType& valueType, int isArr
     return setter;
   std::ostringstream message;
   message << "conversion from " << DpElType::getName(dpeType) << " to "
-          << (isArray != 0 ? "array of " : "scalar ") << trel::quorlinsrv::valueTypeName(valueType)
+          << (isArray != 0 ? "array of " : "scalar ") << trel::quorlinsrv::valueTypeWord(valueType)
           << " is not implemented";
   error = message.str();
   return nullptr;
@@ -125,7 +125,7 @@ GetterFn findGetter(const ValueType& valueType, std::int64_t dimensions, DpEleme
   } else {
     message << "scalar ";
   }
-  message << trel::quorlinsrv::valueTypeName(valueType) << " to " << DpElType::getName(dpeType)
+  message << trel::quorlinsrv::valueTypeWord(valueType) << " to " << DpElType::getName(dpeType)
           << " is not implemented";
   error = message.str();
   return nullptr;

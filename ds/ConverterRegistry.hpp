@@ -2,7 +2,7 @@
 //
 // Both registries are complete when first used, even from the static initialisation of another
 // file, and they never change afterwards, so any thread may look converters up at any time
-// without locking. A miss message names the data type through the vocabulary (valueTypeName).
+// without locking. A miss message names the data type by its word in a config file (valueTypeWord).
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "ds/DataObject.hpp"
 #include "ds/ValueTypes.hpp"
-#include "host/DataObject.hpp"
 #include "host/DpTypes.hpp"
 #include "host/Variable.hpp"
 

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <type_traits>
 
+#include "ds/DataObject.hpp"
 #include "ds/ValueTypes.hpp"
-#include "host/DataObject.hpp"
 #include "host/Variables.hpp"
 
 namespace ds {

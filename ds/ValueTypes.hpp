@@ -6,8 +6,8 @@
 #include <tuple>
 #include <utility>
 
-#include "config/Vocabulary.hpp"
-#include "host/DataObject.hpp"
+#include "ds/DataObject.hpp"
+#include "ds/ValueType.hpp"
 
 namespace ds {
 

@@ -13,18 +13,6 @@ namespace {
 
 using BlockList = QuorlinServerConfigParser::BlockList;
 
-// The result lists that show one attribute each, in the order the mapping holds them.
-struct AttributeColumn {
-  const char* key;
-  AttributeIndex index;
-};
-
-constexpr AttributeColumn kAttributeColumns[] = {
-    {"class", kClassName}, {"device", kDeviceName},   {"property", kProperty}, {"alias", kAlias},
-    {"dpe", kDpe},         {"direction", kDirection}, {"valueType", kValue},   {"timeType", kTime},
-};
-constexpr std::size_t kAttributeColumnCount = std::size(kAttributeColumns);
-
 // "F...L", or "F...???" while the block has no last line.
 std::string lineRangeText(const QuorlinServerConfigDpeBlock& block) {
   // Decimal without fill, as a stream writes it; to_string needs no stream per block.
@@ -38,10 +26,10 @@ std::string lineRangeText(const QuorlinServerConfigDpeBlock& block) {
 
 // Appends to `list` a triple (text, ok, error) of anytype elements; ok is true when `error`
 // is empty.
-void appendCheckedValue(const std::string& text, const std::string& error, DynVar& list) {
+void appendCheckedValue(std::string_view text, const std::string& error, DynVar& list) {
   auto checked = std::make_unique<DynVar>(ANYTYPE_VAR);
   checked->reserve(3);
-  checked->append(new AnyTypeVar(new TextVar(CharString(text))));
+  checked->append(new AnyTypeVar(new TextVar(CharString(text.data(), text.size()))));
   checked->append(new AnyTypeVar(new BitVar(error.empty())));
   checked->append(new AnyTypeVar(new TextVar(CharString(error))));
   list.append(checked.release());
@@ -51,7 +39,7 @@ void appendCheckedValue(const std::string& text, const std::string& error, DynVa
 // errors of every block (with `errorsOnly`: of every block that has an error), in block order.
 void buildResultMapping(const BlockList& blocks, bool errorsOnly, MappingVar& result) {
   result.clear();
-  std::unique_ptr<DynVar> attributeLists[kAttributeColumnCount];
+  std::unique_ptr<DynVar> attributeLists[kAttributeCount];
   for (auto& list : attributeLists) {
     list = std::make_unique<DynVar>(DYNANYTYPE_VAR);
   }
@@ -68,16 +56,17 @@ void buildResultMapping(const BlockList& blocks, bool errorsOnly, MappingVar& re
     if (errorsOnly && !block->hasErrors()) {
       continue;
     }
-    for (std::size_t column = 0; column < kAttributeColumnCount; ++column) {
-      const AttributeIndex index = kAttributeColumns[column].index;
+    for (std::size_t column = 0; column < std::size(kAttributeTable); ++column) {
+      const AttributeIndex index = kAttributeTable[column].index;
       appendCheckedValue(block->attributeValue(index), block->attributeError(index),
                          *attributeLists[column]);
     }
-    appendCheckedValue(lineRangeText(*block), block->blockError, *lineNumbers);
-    syntax->append(new TextVar(CharString(block->blockError)));
+    appendCheckedValue(lineRangeText(*block), block->blockError(), *lineNumbers);
+    syntax->append(new TextVar(CharString(block->blockError())));
   }
-  for (std::size_t column = 0; column < kAttributeColumnCount; ++column) {
-    result.setAt(new TextVar(kAttributeColumns[column].key), attributeLists[column].release());
+  for (std::size_t column = 0; column < std::size(kAttributeTable); ++column) {
+    const std::string_view key = kAttributeTable[column].resultKey;
+    result.setAt(new TextVar(CharString(key.data(), key.size())), attributeLists[column].release());
   }
   result.setAt(new TextVar("lineNo"), lineNumbers.release());
   result.setAt(new TextVar("syntax"), syntax.release());

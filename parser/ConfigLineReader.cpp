@@ -1,117 +1,44 @@
 // The line reader: turns the lines of a config file into blocks and the leading comment.
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <boost/algorithm/string/split.hpp>
 #include <boost/algorithm/string/trim.hpp>
 #include <boost/range/iterator_range.hpp>
 #include <cstdint>
-#include <cstdlib>
 #include <locale>
-#include <new>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "parser/QuorlinServerConfigParser.hpp"
+#include "parser/ConfigLineReader.hpp"
 
 namespace trel::quorlinsrv {
 
-// Memory for the blocks of one read, handed out in file order from a few large chunks and given
-// back all at once when the last block is gone. Blocks are never freed one by one before that,
-// so a malloc call per block (and its scattered first-touch page faults) buys nothing.
-class BlockArena {
+// The text of one read and the blocks made from it, whose values view that text. Blocks are made
+// in chunks and never move; every block pointer of the read shares the store, so the text lives
+// as long as any block.
+class BlockStore {
  public:
-  BlockArena() = default;
-  BlockArena(const BlockArena&) = delete;
-  BlockArena& operator=(const BlockArena&) = delete;
-  ~BlockArena() {
-    for (void* chunk : chunks_) {
-      std::free(chunk);
+  explicit BlockStore(std::string text) : text(std::move(text)) {}
+
+  QuorlinServerConfigDpeBlock& newBlock() {
+    if (chunks_.empty() || used_ == kChunk) {
+      chunks_.push_back(std::make_unique<QuorlinServerConfigDpeBlock[]>(kChunk));
+      used_ = 0;
     }
+    return chunks_.back()[used_++];
   }
 
-  void* allocate(std::size_t bytes, std::size_t alignment) {
-    std::size_t skip = paddingFor(alignment);
-    if (next_ == nullptr || skip + bytes > left_) {
-      newChunk(bytes + alignment);
-      skip = paddingFor(alignment);
-    }
-    char* memory = next_ + skip;
-    next_ = memory + bytes;
-    left_ -= skip + bytes;
-    return memory;
-  }
+  const std::string text;
 
  private:
-  static constexpr std::size_t kFirstChunk = std::size_t{64} << 10;
-  // From this size on a chunk is aligned to, and advised as, transparent huge pages: one fault
-  // then maps 2 MiB instead of 4 KiB.
-  static constexpr std::size_t kHugeChunk = std::size_t{2} << 20;
-  static constexpr std::size_t kLastChunk = std::size_t{32} << 20;
-
-  std::size_t paddingFor(std::size_t alignment) const {
-    return (alignment - reinterpret_cast<std::uintptr_t>(next_) % alignment) % alignment;
-  }
-
-  void newChunk(std::size_t atLeast) {
-    std::size_t size = chunkSize_;
-    while (size < atLeast) {
-      size *= 2;
-    }
-    chunkSize_ = std::min(size * 2, std::max(size, kLastChunk));
-    void* chunk = size >= kHugeChunk ? std::aligned_alloc(kHugeChunk, size) : std::malloc(size);
-    if (chunk == nullptr) {
-      throw std::bad_alloc();
-    }
-#ifdef MADV_HUGEPAGE
-    if (size >= kHugeChunk) {
-      madvise(chunk, size, MADV_HUGEPAGE);  // only advice: without it the chunk works the same
-    }
-#endif
-    chunks_.push_back(chunk);
-    next_ = static_cast<char*>(chunk);
-    left_ = size;
-  }
-
-  std::vector<void*> chunks_;
-  char* next_ = nullptr;
-  std::size_t left_ = 0;
-  std::size_t chunkSize_ = kFirstChunk;
+  static constexpr std::size_t kChunk = 256;
+  std::vector<std::unique_ptr<QuorlinServerConfigDpeBlock[]>> chunks_;
+  std::size_t used_ = 0;
 };
 
 namespace {
-
-// Allocates from a shared arena; the copy in each block's control block keeps the arena alive.
-template <typename T>
-struct ArenaAllocator {
-  using value_type = T;
-
-  explicit ArenaAllocator(std::shared_ptr<BlockArena> arena) : arena(std::move(arena)) {}
-  template <typename U>
-  ArenaAllocator(const ArenaAllocator<U>& other) : arena(other.arena) {}  // NOLINT: rebinding
-
-  T* allocate(std::size_t count) {
-    return static_cast<T*>(arena->allocate(count * sizeof(T), alignof(T)));
-  }
-  void deallocate(T*, std::size_t) noexcept {}
-
-  template <typename U>
-  bool operator==(const ArenaAllocator<U>& other) const {
-    return arena == other.arena;
-  }
-  template <typename U>
-  bool operator!=(const ArenaAllocator<U>& other) const {
-    return arena != other.arena;
-  }
-
-  std::shared_ptr<BlockArena> arena;
-};
-
-std::shared_ptr<QuorlinServerConfigDpeBlock> newBlock(const std::shared_ptr<BlockArena>& arena) {
-  return std::allocate_shared<QuorlinServerConfigDpeBlock>(
-      ArenaAllocator<QuorlinServerConfigDpeBlock>(arena));
-}
 
 using TextRange = boost::iterator_range<const char*>;
 
@@ -149,32 +76,6 @@ struct IsSpace {
 // `text` without leading and trailing whitespace; no characters are copied.
 std::string_view trimmed(std::string_view text, IsSpace isSpace) {
   return viewOf(boost::algorithm::trim_copy_if(rangeOf(text), isSpace));
-}
-
-struct KeyRule {
-  std::string_view key;
-  AttributeIndex index;
-  bool beginsBlock;
-};
-
-// The keys of an attribute line; a "dpe" line begins a new block once the current one holds
-// something.
-constexpr KeyRule kKeyRules[] = {
-    {"dpe", kDpe, true},
-    {"alias", kAlias, false},
-    {"property", kProperty, false},
-    {"direction", kDirection, false},
-    {"value", kValue, false},
-    {"time", kTime, false},
-};
-
-const KeyRule* findKeyRule(std::string_view key) {
-  for (const KeyRule& rule : kKeyRules) {
-    if (rule.key == key) {
-      return &rule;
-    }
-  }
-  return nullptr;
 }
 
 std::string misplacedCommentMessage(std::uint32_t line) {
@@ -222,25 +123,63 @@ std::size_t findSeparator(std::string_view text, std::size_t from) {
   return text.find_first_of(kKeyValueSeparator, from);
 }
 
+// The whole rest of `input`, read at once: the blocks' values view this one text. Reading stops
+// at the end of the input, or at a read error as if the input ended there; a line that the error
+// cut short is dropped, as a line-by-line read drops it.
+std::string readText(std::istream& input) {
+  std::string text;
+  std::streambuf* buffer = input.rdbuf();
+  if (buffer == nullptr || !input.good()) {
+    return text;
+  }
+  try {
+    for (;;) {
+      // What the buffer holds, or for a file all that remains: a file is read in one call.
+      const std::streamsize available = buffer->in_avail();
+      if (available <= 0) {
+        if (available < 0 ||
+            std::char_traits<char>::eq_int_type(buffer->sgetc(), std::char_traits<char>::eof())) {
+          break;
+        }
+        continue;
+      }
+      const std::size_t used = text.size();
+      text.resize(used + static_cast<std::size_t>(available));
+      const std::streamsize got = buffer->sgetn(&text[used], available);
+      text.resize(used + static_cast<std::size_t>(got));
+    }
+  } catch (...) {
+    const std::size_t lastLineEnd = text.rfind('\n');
+    text.resize(lastLineEnd == std::string::npos ? 0 : lastLineEnd + 1);
+  }
+  return text;
+}
+
 bool isSectionHeader(std::string_view text) {
   return text.size() >= 3 && text.front() == '[' && text.back() == ']';
 }
 
 }  // namespace
 
-void QuorlinServerConfigParser::readLines(BlockList& output) {
-  readLines(file, output);
-}
+ConfigLineReader::ConfigLineReader() = default;
 
-void QuorlinServerConfigParser::readLines(std::istream& input, BlockList& output) {
-  blockArena = std::make_shared<BlockArena>();
-  currentBlock = newBlock(blockArena);
+ConfigLineReader::~ConfigLineReader() = default;
+
+void ConfigLineReader::read(std::istream& input, BlockList& output) {
+  store = std::make_shared<BlockStore>(readText(input));
+  currentBlock = &store->newBlock();
   lineNumber = 0;
   comment.clear();
+  deviceName = std::string_view();
+  className = std::string_view();
+  headerError.clear();
   readerSpaces = SpaceTable();
   const IsSpace isSpace{&readerSpaces};
-  std::string line;  // reused for every line
-  while (std::getline(input, line)) {
+  std::string_view rest = store->text;
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    const std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(std::min(end + 1, rest.size()));
     ++lineNumber;
     const std::string_view text = trimmed(line, isSpace);
     if (text.empty()) {
@@ -253,12 +192,12 @@ void QuorlinServerConfigParser::readLines(std::istream& input, BlockList& output
     }
   }
   finishBlock(output, lineNumber);
-  // The blocks keep the arena; the parser lets go of it, so the arena goes with the last block.
-  currentBlock = std::make_shared<QuorlinServerConfigDpeBlock>();
-  blockArena.reset();
+  // The blocks keep the store; the reader lets go of it, so it goes with the last block.
+  currentBlock = nullptr;
+  store.reset();
 }
 
-void QuorlinServerConfigParser::processComment(const std::string& line, BlockList& output) {
+void ConfigLineReader::processComment(std::string_view line, BlockList& output) {
   const bool leading =
       currentBlock->isEmpty() && deviceName.empty() && className.empty() && output.empty();
   if (!leading) {
@@ -271,7 +210,7 @@ void QuorlinServerConfigParser::processComment(const std::string& line, BlockLis
   comment += line;
 }
 
-void QuorlinServerConfigParser::processLine(std::string_view trimmedLine, BlockList& output) {
+void ConfigLineReader::processLine(std::string_view trimmedLine, BlockList& output) {
   if (isSectionHeader(trimmedLine)) {
     finishBlock(output, lineNumber - 1);
     parseSectionHeader(trimmedLine.substr(1, trimmedLine.size() - 2));
@@ -289,9 +228,9 @@ void QuorlinServerConfigParser::processLine(std::string_view trimmedLine, BlockL
                   trimmed(trimmedLine.substr(separator + 1), isSpace), output);
 }
 
-bool QuorlinServerConfigParser::parseSectionHeader(std::string_view text) {
-  deviceName.clear();
-  className.clear();
+bool ConfigLineReader::parseSectionHeader(std::string_view text) {
+  deviceName = std::string_view();
+  className = std::string_view();
   headerError.clear();
   const IsSpace isSpace{&readerSpaces};
   const std::string_view inner = trimmed(text, isSpace);
@@ -299,35 +238,35 @@ bool QuorlinServerConfigParser::parseSectionHeader(std::string_view text) {
   words.reserve(3);
   boost::algorithm::split(words, rangeOf(inner), isSpace, boost::algorithm::token_compress_off);
   if (words.size() == 1) {
-    deviceName.assign(viewOf(words[0]));
+    deviceName = viewOf(words[0]);
     return true;
   }
   if (words.size() == 3 && viewOf(words[1]) == kClassIntroducer) {
-    deviceName.assign(viewOf(words[0]));
-    className.assign(viewOf(words[2]));
+    deviceName = viewOf(words[0]);
+    className = viewOf(words[2]);
     return true;
   }
   headerError = headerSyntaxMessage(lineNumber, inner);
   return false;
 }
 
-bool QuorlinServerConfigParser::processKeyValue(std::string_view key, std::string_view value,
-                                                BlockList& output) {
-  const KeyRule* rule = findKeyRule(key);
-  if (rule == nullptr) {
+bool ConfigLineReader::processKeyValue(std::string_view key, std::string_view value,
+                                       BlockList& output) {
+  const AttributeRow* row = findFileKey(key);
+  if (row == nullptr) {
     currentBlock->addError(lineNumber, unexpectedKeyMessage(lineNumber, key));
     return false;
   }
-  if (rule->beginsBlock) {
-    finishBlock(output, lineNumber - 1);
+  if (row->index == kDpe) {
+    finishBlock(output, lineNumber - 1);  // a "dpe" line begins a new block
   }
-  currentBlock->setAttribute(lineNumber, rule->index, value);
+  currentBlock->setAttribute(lineNumber, row->index, value);
   return true;
 }
 
 // A malformed header with nothing under it closes no block, so its message is reported nowhere:
 // header messages exist only as attribute errors of the blocks under the header.
-void QuorlinServerConfigParser::finishBlock(BlockList& output, std::uint32_t closingLine) {
+void ConfigLineReader::finishBlock(BlockList& output, std::uint32_t closingLine) {
   if (currentBlock->isEmpty()) {
     return;
   }
@@ -340,8 +279,8 @@ void QuorlinServerConfigParser::finishBlock(BlockList& output, std::uint32_t clo
       }
     }
   }
-  output.push_back(currentBlock);
-  currentBlock = newBlock(blockArena);
+  output.emplace_back(store, currentBlock);  // shares the store, points at the block
+  currentBlock = &store->newBlock();
 }
 
 }  // namespace trel::quorlinsrv

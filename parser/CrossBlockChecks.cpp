@@ -4,7 +4,7 @@
 #include <string>
 
 #include "config/Vocabulary.hpp"
-#include "parser/QuorlinServerConfigParser.hpp"
+#include "parser/CrossBlockChecks.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -23,7 +23,7 @@ void describeBlock(std::ostream& out, const Block& block) {
 }
 
 // The property of `block` (a block of class `className`) has no counterpart in `other`.
-std::string missingPropertyMessage(const std::string& className, const Block& block,
+std::string missingPropertyMessage(std::string_view className, const Block& block,
                                    const DeviceGroup& other) {
   std::ostringstream message;
   message << "Class " << className << ": ";
@@ -44,16 +44,16 @@ struct Aspect {
 const Aspect kAspects[] = {
     {"direction", kDirection,
      [](const Block& a, const Block& b) { return a.direction != b.direction; },
-     [](const Block& b) { return std::string_view(b.attributeValue(kDirection)); }},
+     [](const Block& b) { return b.attributeValue(kDirection); }},
     {"data type", kValue, [](const Block& a, const Block& b) { return a.valueType != b.valueType; },
-     [](const Block& b) { return std::string_view(b.attributeValue(kValue)); }},
+     [](const Block& b) { return b.attributeValue(kValue); }},
     {"rank", kValue, [](const Block& a, const Block& b) { return a.isArray != b.isArray; },
      [](const Block& b) { return std::string_view(b.isArray ? "1" : "0"); }},
     {"time type", kTime, [](const Block& a, const Block& b) { return a.timeType != b.timeType; },
      [](const Block& b) { return std::string_view(timeTypeName(b.timeType)); }},
 };
 
-std::string mismatchMessage(const std::string& className, const Aspect& aspect, const Block& block,
+std::string mismatchMessage(std::string_view className, const Aspect& aspect, const Block& block,
                             const Block& referenceBlock, const DeviceGroup& reference) {
   std::ostringstream message;
   message << "Class " << className << ": " << aspect.word << " " << aspect.shown(block) << " of ";
@@ -71,8 +71,8 @@ bool comparable(const Aspect& aspect, const Block& block, const Block& reference
 
 }  // namespace
 
-bool QuorlinServerConfigParser::checkDeviceName(const BlockPtr& block) {
-  const std::string& name = block->attributeValue(kDeviceName);
+bool CrossBlockChecks::checkDeviceName(const BlockPtr& block) {
+  const std::string_view name = block->attributeValue(kDeviceName);
   if (name.empty()) {
     return true;
   }
@@ -92,8 +92,8 @@ bool QuorlinServerConfigParser::checkDeviceName(const BlockPtr& block) {
   return ok;
 }
 
-bool QuorlinServerConfigParser::checkPropertyName(const BlockPtr& block) {
-  const std::string& property = block->attributeValue(kProperty);
+bool CrossBlockChecks::checkPropertyName(const BlockPtr& block) {
+  const std::string_view property = block->attributeValue(kProperty);
   if (property.empty()) {
     return true;
   }
@@ -104,14 +104,14 @@ bool QuorlinServerConfigParser::checkPropertyName(const BlockPtr& block) {
   return true;
 }
 
-bool QuorlinServerConfigParser::checkDeviceClass() {
+bool CrossBlockChecks::checkDeviceClass() {
   bool ok = true;
-  const std::string& name = groupClassName(currentGroup);
+  const std::string_view name = groupClassName(currentGroup);
   if (!name.empty()) {
     const auto reference = classReferences.find(name);
     if (reference == classReferences.end()) {
       // The class's first device run becomes its reference; the group is emptied below anyway.
-      classReferences.emplace(name, std::move(currentGroup));
+      classReferences.emplace(std::string(name), std::move(currentGroup));
     } else {
       ok = compareWithReference(currentGroup, reference->second);
     }
@@ -120,8 +120,8 @@ bool QuorlinServerConfigParser::checkDeviceClass() {
   return ok;
 }
 
-bool QuorlinServerConfigParser::compareWithReference(const DeviceGroup& group,
-                                                     const DeviceGroup& reference) {
+bool CrossBlockChecks::compareWithReference(const DeviceGroup& group,
+                                            const DeviceGroup& reference) {
   bool ok = true;
   for (const auto& [property, block] : group.blocks) {
     const auto found = reference.blocks.find(property);
@@ -131,8 +131,8 @@ bool QuorlinServerConfigParser::compareWithReference(const DeviceGroup& group,
   return reportMissingInGroup(group, reference) && ok;
 }
 
-bool QuorlinServerConfigParser::reportMissingInGroup(const DeviceGroup& group,
-                                                     const DeviceGroup& reference) {
+bool CrossBlockChecks::reportMissingInGroup(const DeviceGroup& group,
+                                            const DeviceGroup& reference) {
   // Only reference blocks without a class error can still receive a message, and a message
   // is never taken back; so the candidates shrink as messages are set.
   auto [entry, isNew] = unreportedReferenceBlocks.try_emplace(&reference);
@@ -145,7 +145,7 @@ bool QuorlinServerConfigParser::reportMissingInGroup(const DeviceGroup& group,
   }
   bool ok = true;
   std::vector<Block*> stillUnreported;
-  const std::string className = groupClassName(group);
+  const std::string_view className = groupClassName(group);
   for (Block* referenceBlock : candidates) {
     if (!referenceBlock->attributeError(kClassName).empty()) {
       continue;
@@ -162,9 +162,8 @@ bool QuorlinServerConfigParser::reportMissingInGroup(const DeviceGroup& group,
   return ok;
 }
 
-bool QuorlinServerConfigParser::compareBlocks(const DeviceGroup& group, Block& block,
-                                              const DeviceGroup& reference,
-                                              const Block* referenceBlock) {
+bool CrossBlockChecks::compareBlocks(const DeviceGroup& group, Block& block,
+                                     const DeviceGroup& reference, const Block* referenceBlock) {
   if (referenceBlock == nullptr) {
     block.setAttributeError(kClassName,
                             missingPropertyMessage(groupClassName(group), block, reference));

@@ -6,9 +6,9 @@ namespace trel::quorlinsrv {
 
 namespace {
 
-const std::string& firstBlockAttribute(const DeviceGroup& group, AttributeIndex index) {
-  static const std::string kNone;
-  return group.blocks.empty() ? kNone : group.blocks.begin()->second->attributeValue(index);
+std::string_view firstBlockAttribute(const DeviceGroup& group, AttributeIndex index) {
+  return group.blocks.empty() ? std::string_view()
+                              : group.blocks.begin()->second->attributeValue(index);
 }
 
 }  // namespace
@@ -20,11 +20,11 @@ void addToGroup(DeviceGroup& group, const std::shared_ptr<QuorlinServerConfigDpe
   group.blocks.emplace(block->attributeValue(kProperty), block);
 }
 
-const std::string& groupClassName(const DeviceGroup& group) {
+std::string_view groupClassName(const DeviceGroup& group) {
   return firstBlockAttribute(group, kClassName);
 }
 
-const std::string& groupDeviceName(const DeviceGroup& group) {
+std::string_view groupDeviceName(const DeviceGroup& group) {
   return firstBlockAttribute(group, kDeviceName);
 }
 

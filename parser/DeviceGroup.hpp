@@ -23,7 +23,7 @@ struct DeviceGroup {
 // sets the group's start line.
 void addToGroup(DeviceGroup& group, const std::shared_ptr<QuorlinServerConfigDpeBlock>& block);
 // Class and device name of the block with the smallest property name; "" for an empty group.
-const std::string& groupClassName(const DeviceGroup& group);
-const std::string& groupDeviceName(const DeviceGroup& group);
+std::string_view groupClassName(const DeviceGroup& group);
+std::string_view groupDeviceName(const DeviceGroup& group);
 
 }  // namespace trel::quorlinsrv

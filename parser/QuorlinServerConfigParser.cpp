@@ -5,6 +5,10 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
+
+#include "parser/ConfigLineReader.hpp"
+#include "parser/CrossBlockChecks.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -37,6 +41,16 @@ QuorlinServerConfigParser::BlockList QuorlinServerConfigParser::parse(const std:
   return blocks;
 }
 
+void QuorlinServerConfigParser::readLines(BlockList& output) {
+  readLines(file, output);
+}
+
+void QuorlinServerConfigParser::readLines(std::istream& input, BlockList& output) {
+  ConfigLineReader reader;
+  reader.read(input, output);
+  comment = std::move(reader.comment);
+}
+
 bool QuorlinServerConfigParser::openFile(const std::string& fileName, std::string& error) {
   if (fileName.empty()) {
     error = kEmptyFileName;
@@ -45,7 +59,6 @@ bool QuorlinServerConfigParser::openFile(const std::string& fileName, std::strin
   if (file.is_open()) {
     file.close();
   }
-  lineNumber = 0;
   file.clear();
   // Only a regular file is read: a directory holds no lines, and a FIFO or a device can block
   // or never end. The descriptor is opened without blocking and checked first; the stream then
@@ -74,19 +87,15 @@ bool QuorlinServerConfigParser::validateBlocks(const BlockList& blocks, std::str
     error = kNoBlocks;
     return false;
   }
-  seenDevices.clear();
-  seenProperties.clear();
-  deviceName.clear();
-  classReferences.clear();
-  unreportedReferenceBlocks.clear();
+  CrossBlockChecks checks;
   std::size_t failures = 0;
   for (const BlockPtr& block : blocks) {
     block->validate();
     failures += block->hasErrors() ? 1 : 0;
-    failures += checkDeviceName(block) ? 0 : 1;
-    failures += checkPropertyName(block) ? 0 : 1;
+    failures += checks.checkDeviceName(block) ? 0 : 1;
+    failures += checks.checkPropertyName(block) ? 0 : 1;
   }
-  if (checkDeviceClass() && failures == 0) {
+  if (checks.checkDeviceClass() && failures == 0) {
     return true;
   }
   error = kValidationFailed;

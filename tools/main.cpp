@@ -342,13 +342,14 @@ void defineOptions(CLI::App& app, Options& options) {
       ->allow_extra_args(false)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   app.add_option("--stdin-filename", options.stdinFilename,
-                 "The name that a CONFIG read from standard input (-) has in findings")
-      ->type_name("NAME")
-      ->capture_default_str();
+                 "The name that a CONFIG read from standard input (-) has in findings "
+                 "(default: <stdin>)")
+      ->type_name("NAME");
   app.add_flag("--errors-only", options.errorsOnly,
-               "Let the module return only the blocks with findings");
-  app.add_option("--format", options.format, "Output format")
-      ->capture_default_str()
+               "JSON: let the module return only the blocks with findings (the other formats "
+               "always do)");
+  // Defaults are said in the descriptions: the shell completion reads the value words as listed.
+  app.add_option("--format", options.format, "Output format (default: text)")
       ->check(oneOf(kFormats))
       ->type_name("text|json|sarif|github");
   app.add_option(
@@ -356,9 +357,9 @@ void defineOptions(CLI::App& app, Options& options) {
          "Write the output to FILE, complete or not at all; never a file that is an input or "
          "ends like one (.cfg, .dpl); - is standard output (the default)")
       ->type_name("FILE");
-  app.add_option("--color", options.color,
-                 "Colour of the text format (auto: on a terminal unless NO_COLOR or TERM=dumb)")
-      ->capture_default_str()
+  app.add_option(
+         "--color", options.color,
+         "Colour of the text format (default auto: on a terminal unless NO_COLOR or TERM=dumb)")
       ->check(oneOf(kColors))
       ->type_name("auto|always|never");
   app.add_flag("-q,--quiet", options.quiet,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <utility>
@@ -38,8 +39,10 @@ using KeyLines = std::vector<std::pair<AttributeIndex, std::string>>;
 
 void fill(Block& block, const KeyLines& lines) {
   std::uint32_t line = 1;
+  // A block keeps views of its values: the texts stay for the whole test program.
+  static std::deque<std::string> texts;
   for (const auto& [index, value] : lines) {
-    block.setAttribute(line++, index, value);
+    block.setAttribute(line++, index, texts.emplace_back(value));
   }
 }
 

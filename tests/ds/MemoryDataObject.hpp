@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/DataObject.hpp"
+#include "ds/DataObject.hpp"
 
 // Raised on demand for a failing read or write; derived from std::exception alone, so that a
 // converter catching some narrower class would let it through.

@@ -116,7 +116,7 @@ TEST_F(CrossBlockTest, FindingsLandOnTheAttributesTheyConcern) {
     EXPECT_EQ(parser.validateBlocks(blocks, error), row.summary.empty());
     EXPECT_EQ(error, row.summary);
     for (std::size_t b = 0; b < blocks.size(); ++b) {
-      EXPECT_EQ(blocks[b]->blockError, "") << "block " << b + 1;
+      EXPECT_EQ(blocks[b]->blockError(), "") << "block " << b + 1;
       for (std::int32_t i = 0; i < kAttributeCount; ++i) {
         const auto index = static_cast<AttributeIndex>(i);
         std::string expected;

@@ -65,7 +65,7 @@ TEST(LineReaderTest, SectionHeaderNamesDeviceAndClassOfItsBlocks) {
         row.malformedText.empty() ? "" : headerMessage(1, row.malformedText);
     EXPECT_EQ(block.attributeError(kDeviceName), expectedError);
     EXPECT_EQ(block.attributeError(kClassName), expectedError);
-    EXPECT_EQ(block.blockError, "");
+    EXPECT_EQ(block.blockError(), "");
     EXPECT_EQ(block.firstLine, 2u);
     EXPECT_EQ(block.lastLine, 2u);
   }
@@ -106,12 +106,12 @@ TEST(LineReaderTest, KeyLineRecordsOneAttributeOrABlockError) {
     for (std::int32_t i = kDpe; i <= kTime; ++i) {
       const auto index = static_cast<AttributeIndex>(i);
       const bool expected = i == row.index;
-      EXPECT_EQ(block.attributes.at(index).count, expected ? 1u : 0u) << "attribute " << i;
+      EXPECT_EQ(block.attributeCount(index), expected ? 1u : 0u) << "attribute " << i;
       if (expected) {
         EXPECT_EQ(block.attributeValue(index), row.valueOrError);
       }
     }
-    EXPECT_EQ(block.blockError, row.index < 0 ? row.valueOrError : "");
+    EXPECT_EQ(block.blockError(), row.index < 0 ? row.valueOrError : "");
     EXPECT_EQ(block.attributeValue(kDeviceName), "Dev");
     EXPECT_EQ(block.firstLine, 2u);
     EXPECT_EQ(block.lastLine, 2u);
@@ -144,7 +144,7 @@ TEST(LineReaderTest, LeadingCommentLinesFormTheComment) {
     EXPECT_EQ(read.comment, row.comment);
     ASSERT_EQ(read.blocks.size(), row.blocks);
     if (row.blocks > 0) {
-      EXPECT_EQ(read.blocks[0]->blockError, row.firstBlockError);
+      EXPECT_EQ(read.blocks[0]->blockError(), row.firstBlockError);
     }
   }
 }
@@ -152,7 +152,7 @@ TEST(LineReaderTest, LeadingCommentLinesFormTheComment) {
 TEST(LineReaderTest, CommentBeforeTheFirstKeyMakesABlockOfItsOwn) {
   const Read read = readText("[Dev1]\n# note\ndpe=x\n");
   ASSERT_EQ(read.blocks.size(), 2u);
-  EXPECT_EQ(read.blocks[0]->blockError, misplacedCommentMessage(2));
+  EXPECT_EQ(read.blocks[0]->blockError(), misplacedCommentMessage(2));
   EXPECT_EQ(read.blocks[0]->attributeValue(kDeviceName), "Dev1");
   EXPECT_EQ(read.blocks[0]->firstLine, 2u);
   EXPECT_EQ(read.blocks[0]->lastLine, 2u);
@@ -192,7 +192,7 @@ TEST(LineReaderTest, RepeatedAliasStaysInOneBlockWithItsFirstValue) {
   const Read read = readText("[D]\nalias=a\nalias=b\n");
   ASSERT_EQ(read.blocks.size(), 1u);
   EXPECT_EQ(read.blocks[0]->attributeValue(kAlias), "a");
-  EXPECT_EQ(read.blocks[0]->attributes.at(kAlias).count, 2u);
+  EXPECT_EQ(read.blocks[0]->attributeCount(kAlias), 2u);
 }
 
 TEST(LineReaderTest, MalformedHeaderWithBlocksGetsNoExtraBlock) {
@@ -231,7 +231,7 @@ TEST(LineReaderTest, ReadErrorEndsTheInputLikeTheEndOfTheFile) {
   parser.readLines(input, blocks);
   ASSERT_EQ(blocks.size(), 1u);
   EXPECT_EQ(blocks[0]->attributeValue(kProperty), "p");
-  EXPECT_EQ(blocks[0]->attributes.at(kValue).count, 0u);
+  EXPECT_EQ(blocks[0]->attributeCount(kValue), 0u);
   EXPECT_EQ(blocks[0]->lastLine, 3u);
 }
 

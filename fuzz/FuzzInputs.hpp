@@ -30,4 +30,7 @@ std::string libraryRegExpAnswer(const std::string& pattern);
 // The bytes as keys of the two converter registries and as words of the three vocabularies.
 std::string runConverterInput(std::string_view bytes);
 
+// The bytes as the language server's standard input: framing, JSON-RPC and every handler.
+std::string runLspMessagesInput(std::string_view bytes);
+
 }  // namespace trel::quorlinsrv::fuzz

@@ -28,6 +28,7 @@
 #include "tools/ModuleSession.hpp"
 #include "tools/OutputFile.hpp"
 #include "tools/ProjectFile.hpp"
+#include "tools/lsp/LanguageServer.hpp"
 
 using namespace trel::quorlinsrv;
 
@@ -55,6 +56,7 @@ struct Options {
   bool checkRegExp = false;
   std::string module;
   bool version = false;
+  bool lsp = false;
 };
 
 const std::map<std::string, Format> kFormats = {{"text", Format::kText},
@@ -374,6 +376,8 @@ void defineOptions(CLI::App& app, Options& options) {
                  "The module to load (default: the one installed or built beside the program)")
       ->type_name("PATH");
   app.add_flag("--version", options.version, "Print the program's and the module's version");
+  app.add_flag("--lsp", options.lsp,
+               "Serve the language server protocol on standard input and output (for editors)");
 }
 
 // Runs everything after the command line was parsed; what goes to standard output lands in `out`.
@@ -385,14 +389,14 @@ int run(Options& options, CLI::App& app, std::ostream& out, bool& keepOutput) {
     return fail("--list and --check-regexp cannot be combined");
   if (query && !options.configs.empty())
     return fail("--list and --check-regexp take no CONFIG");
-  if (!options.version && !query) {
+  if (!options.version && !query && !options.lsp) {
     if (options.configs.empty())
       return fail("no CONFIG to validate (see --help)");
     if (options.dpLists.empty() && options.projects.empty())
       return fail("--dp-list FILE is needed to validate (see --help)");
   }
   std::string error;
-  if (!options.version && !query) {
+  if (!options.version && !query && !options.lsp) {
     if (std::count(options.configs.begin(), options.configs.end(), "-") > 1)
       return fail("standard input (-) can be read only once");
     if (options.projects.empty() &&
@@ -404,6 +408,8 @@ int run(Options& options, CLI::App& app, std::ostream& out, bool& keepOutput) {
     return fail(error);
   if (options.verbose)
     std::cerr << "module: " << module->path() << ", version " << module->version() << '\n';
+  if (options.lsp)
+    return lsp::runLanguageServer(*module);
   if (options.version) {
     out << kProgram << ' ' << QUORLIN_VERSION << '\n'
         << "module " << module->version() << ' ' << module->path() << '\n';

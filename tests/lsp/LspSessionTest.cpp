@@ -1,0 +1,205 @@
+// One editing session with `quorlin-validate --lsp` over pipes, written down as a transcript of
+// what the server answered and compared with session.expected.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace {
+
+using Json = nlohmann::json;
+const std::string kSource = QUORLIN_SOURCE_DIR;
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The server as a child process with its standard input and output on pipes.
+class Server {
+ public:
+  Server() {
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0)
+      throw std::runtime_error("pipe");
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      execl(QUORLIN_VALIDATE_PATH, QUORLIN_VALIDATE_PATH, "--lsp", nullptr);
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    to_ = in[1];
+    from_ = out[0];
+  }
+  ~Server() {
+    close(to_);
+    close(from_);
+    if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  void sendRaw(const std::string& bytes) {
+    ASSERT_EQ(write(to_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  void send(const Json& message) {
+    std::string body = message.dump();
+    sendRaw("Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+  }
+  // The next message; null after ten seconds without one or at the end of output.
+  Json receive() {
+    for (;;) {
+      std::size_t end = buffer_.find("\r\n\r\n");
+      if (end != std::string::npos) {
+        std::size_t length = std::stoul(buffer_.substr(buffer_.find(':') + 1));
+        if (buffer_.size() >= end + 4 + length) {
+          Json message = Json::parse(buffer_.substr(end + 4, length));
+          buffer_.erase(0, end + 4 + length);
+          return message;
+        }
+      }
+      pollfd p{from_, POLLIN, 0};
+      char chunk[65536];
+      ssize_t n = poll(&p, 1, 10000) == 1 ? read(from_, chunk, sizeof(chunk)) : 0;
+      if (n <= 0)
+        return nullptr;
+      buffer_.append(chunk, static_cast<std::size_t>(n));
+    }
+  }
+  // The next message that is not a notification of another method than `method`.
+  Json receive(const std::string& method) {
+    Json message = receive();
+    while (message.is_object() && message.value("method", method) != method)
+      message = receive();
+    return message;
+  }
+  int wait() {
+    int status = 0;
+    for (int i = 0; i < 500 && waitpid(pid_, &status, WNOHANG) == 0; ++i)
+      usleep(10000);
+    pid_t done = waitpid(pid_, &status, WNOHANG);
+    pid_ = -1;
+    return done == 0 || !WIFEXITED(status) ? -1 : WEXITSTATUS(status);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int to_ = -1, from_ = -1;
+  std::string buffer_;
+};
+
+Json request(int id, const std::string& method, Json params) {
+  return {{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", std::move(params)}};
+}
+
+Json notification(const std::string& method, Json params) {
+  return {{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}};
+}
+
+std::string where(const Json& range) {
+  auto at = [](const Json& p) {
+    return std::to_string(p["line"].get<int>() + 1) + ":" +
+           std::to_string(p["character"].get<int>() + 1);
+  };
+  return at(range["start"]) + "-" + at(range["end"]);
+}
+
+// One line per diagnostic: range (1-based), code, message, then its related information.
+std::string diagnosticsText(const Json& publish) {
+  std::string text =
+      "diagnostics of version " + publish["params"].value("version", Json()).dump() + "\n";
+  for (const Json& d : publish["params"]["diagnostics"]) {
+    text += "  " + where(d["range"]) + " " + d["code"].get<std::string>() + " [" +
+            d["source"].get<std::string>() + ", severity " + d["severity"].dump() + "] " +
+            d["message"].get<std::string>() + "\n";
+    for (const Json& related : d.value("relatedInformation", Json::array()))
+      text += "    " + where(related["location"]["range"]) + " " +
+              related["message"].get<std::string>() + "\n";
+  }
+  return text;
+}
+
+std::string labelsText(const Json& response) {
+  std::string text;
+  for (const Json& item : response["result"]["items"])
+    text += " " + item["label"].get<std::string>() + "(" + item.value("detail", "") + ")";
+  return text + "\n";
+}
+
+TEST(LanguageServerSession, AnswersAsTheTranscriptSays) {
+  const std::string uri = "file://" + kSource + "/examples/invalid.cfg";
+  std::string text = readFile(kSource + "/examples/invalid.cfg");
+  Server server;
+  std::string transcript;
+  server.send(request(1, "initialize",
+                      {{"processId", getpid()},
+                       {"rootUri", "file://" + kSource},
+                       {"initializationOptions", {{"dpLists", {"examples/plant.dpl"}}}}}));
+  transcript += "initialize: " + server.receive()["result"]["serverInfo"].dump() + "\n";
+  server.send(notification("initialized", Json::object()));
+  server.send(
+      notification("textDocument/didOpen",
+                   {{"textDocument",
+                     {{"uri", uri}, {"languageId", "quorlin"}, {"version", 1}, {"text", text}}}}));
+  Json first = server.receive("textDocument/publishDiagnostics");
+  transcript += diagnosticsText(first);
+  Json fixable = Json::array();
+  for (const Json& d : first["params"]["diagnostics"])
+    if (d.contains("data"))
+      fixable.push_back(d);
+  server.send(request(5, "textDocument/codeAction",
+                      {{"textDocument", {{"uri", uri}}},
+                       {"range", fixable.at(0)["range"]},
+                       {"context", {{"diagnostics", fixable}}}}));
+  Json actions = server.receive();
+  for (const Json& action : actions["result"])
+    transcript += "quick fix: " + action["title"].get<std::string>() + " at " +
+                  where(action["edit"]["changes"][uri][0]["range"]) + "\n";
+  server.send(
+      request(6, "textDocument/hover",
+              {{"textDocument", {{"uri", uri}}}, {"position", {{"line", 2}, {"character", 8}}}}));
+  transcript += "hover on dpe=PS1.voltage: " +
+                server.receive()["result"]["contents"]["value"].get<std::string>() + "\n";
+  // Line 5 is "direction=in/out", line 3 "dpe=PS1.voltage".
+  server.send(
+      request(2, "textDocument/completion",
+              {{"textDocument", {{"uri", uri}}}, {"position", {{"line", 4}, {"character", 10}}}}));
+  transcript += "completion after direction=:" + labelsText(server.receive());
+  server.send(
+      request(3, "textDocument/completion",
+              {{"textDocument", {{"uri", uri}}}, {"position", {{"line", 2}, {"character", 7}}}}));
+  transcript += "completion after dpe=PS1:" + labelsText(server.receive());
+  server.sendRaw("Content-Length: 5\r\n\r\n{oops");
+  transcript += "malformed body: " + server.receive()["error"].dump() + "\n";
+  text.erase(text.find("time=seconds\n"), 13);
+  server.send(notification(
+      "textDocument/didChange",
+      {{"textDocument", {{"uri", uri}, {"version", 2}}}, {"contentChanges", {{{"text", text}}}}}));
+  transcript += diagnosticsText(server.receive("textDocument/publishDiagnostics"));
+  server.send(notification("workspace/didChangeConfiguration",
+                           {{"settings", {{"quorlin", {{"dpLists", Json::array()}}}}}}));
+  transcript +=
+      "without DP lists: " + diagnosticsText(server.receive("textDocument/publishDiagnostics"));
+  server.send(request(4, "shutdown", nullptr));
+  transcript += "shutdown: " + server.receive().dump() + "\n";
+  server.send(notification("exit", nullptr));
+  transcript += "exit code " + std::to_string(server.wait()) + "\n";
+
+  const std::string expectedPath = kSource + "/tests/lsp/session.expected";
+  if (std::getenv("QUORLIN_UPDATE_GOLDEN"))
+    std::ofstream(expectedPath, std::ios::binary) << transcript;
+  EXPECT_EQ(readFile(expectedPath), transcript);
+}
+
+}  // namespace

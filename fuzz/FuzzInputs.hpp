@@ -23,7 +23,4 @@ std::string runDpListInput(std::string_view bytes);
 // The bytes as the pattern of the module's regular-expression check (function 5).
 std::string runRegExpInput(std::string_view bytes);
 
-// The bytes as keys of the two converter registries and as words of the three vocabularies.
-std::string runConverterInput(std::string_view bytes);
-
 }  // namespace trel::quorlinsrv::fuzz

@@ -63,21 +63,6 @@ TEST(RegistryLookup, EveryTripleHitsExactlyWhenServedAndMissesWithItsMessage) {
   EXPECT_EQ(hits, 244);
 }
 
-TEST(RegistryLookup, RegistriesHoldNothingBeyondTheServedCombinations) {
-  EXPECT_EQ(ds::setterRegistry().size(), 244u);
-  EXPECT_EQ(ds::getterRegistry().size(), 244u);
-  for (const auto& [key, setter] : ds::setterRegistry()) {
-    EXPECT_NE(rules::servingClass(key.dpeType, static_cast<int>(key.valueType), key.isArray),
-              nullptr);
-    EXPECT_NE(setter, nullptr);
-  }
-  for (const auto& [key, getter] : ds::getterRegistry()) {
-    EXPECT_NE(rules::servingClass(key.dpeType, static_cast<int>(key.valueType), key.dimensions),
-              nullptr);
-    EXPECT_NE(getter, nullptr);
-  }
-}
-
 TEST(RegistryLookup, MissMessagesReadAsWritten) {
   struct Row {
     bool setter;

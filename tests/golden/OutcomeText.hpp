@@ -19,7 +19,6 @@ std::string quoted(const std::string& text);
 std::string describeOutcome(const Variable* returned, const TextVar& errMsg,
                             const MappingVar& result, const std::vector<ErrClass>& hostErrors);
 
-// A unified-style diff of two texts by lines ("-" expected, "+" actual, 2 lines of context);
 // "" when they are equal.
 std::string lineDiff(const std::string& expected, const std::string& actual);
 

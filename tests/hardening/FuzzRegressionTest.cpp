@@ -10,7 +10,7 @@
 
 #include "fuzz/FuzzInputs.hpp"
 #include "fuzz/LoadedModule.hpp"
-#include "tests/hardening/ScratchDir.hpp"
+#include "tests/support/ScratchDir.hpp"
 
 namespace trel::quorlinsrv::test {
 namespace {
@@ -74,8 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
     Targets, FuzzInputs,
     ::testing::Values(Target{"config_file", fuzz::runConfigFileInput, goldenConfigs()},
                       Target{"dp_list", fuzz::runDpListInput, {kSource + "/examples/plant.dpl"}},
-                      Target{"regexp", fuzz::runRegExpInput, {}},
-                      Target{"converters", fuzz::runConverterInput, {}}),
+                      Target{"regexp", fuzz::runRegExpInput, {}}),
     [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -4,7 +4,8 @@
 
 #include <cstdlib>
 
-#include "tests/tools/RunProgram.hpp"
+#include "tests/support/ChildProcess.hpp"
+#include "tests/support/ScratchDir.hpp"
 
 namespace trel::quorlinsrv::test {
 namespace {
@@ -14,11 +15,11 @@ const std::string kExamples = std::string(QUORLIN_SOURCE_DIR) + "/examples/";
 // Runs the installed program on the examples; the dynamic loader tells which libraries it took.
 void expectRunsFrom(const std::string& root) {
   setenv("LD_DEBUG", "libs", 1);
-  RunResult result =
+  ChildResult result =
       runProgram(root + "/bin/quorlin-validate",
                  {"-v", "--dp-list", kExamples + "plant.dpl", kExamples + "valid.cfg"});
   unsetenv("LD_DEBUG");
-  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_TRUE(result.exitedWith(0)) << result.err;
   EXPECT_NE(result.err.find("module: " + root + "/bin/../lib"), std::string::npos) << result.err;
   EXPECT_NE(result.err.find("calling init: " + root + "/bin/../lib/libstandin_host.so.0"),
             std::string::npos)
@@ -26,30 +27,31 @@ void expectRunsFrom(const std::string& root) {
 }
 
 TEST(InstallTree, RunsFromAnyPrefix) {
-  std::string dir = makeTempDir();
-  RunResult install = runProgram(
+  ScratchDir scratch;
+  const std::string& dir = scratch.path();
+  ChildResult install = runProgram(
       QUORLIN_CMAKE,
-      {"--install", QUORLIN_BINARY_DIR, "--prefix", dir + "/first", "--component", "runtime"}, 120);
-  ASSERT_EQ(install.exitCode, 0) << install.err;
+      {"--install", QUORLIN_BINARY_DIR, "--prefix", dir + "/first", "--component", "runtime"},
+      {120});
+  ASSERT_TRUE(install.exitedWith(0)) << install.err;
   ASSERT_EQ(std::rename((dir + "/first").c_str(), (dir + "/moved").c_str()), 0);
   expectRunsFrom(dir + "/moved");
-  runProgram("/bin/rm", {"-rf", dir});
 }
 
 TEST(DebianPackage, ProgramRunsFromTheUnpackedPackage) {
-  std::string dir = makeTempDir();
-  RunResult pack = runProgram(
+  ScratchDir scratch;
+  const std::string& dir = scratch.path();
+  ChildResult pack = runProgram(
       QUORLIN_CPACK,
       {"-G", "DEB", "-B", dir, "--config", std::string(QUORLIN_BINARY_DIR) + "/CPackConfig.cmake"},
-      300);
-  ASSERT_EQ(pack.exitCode, 0) << pack.out << pack.err;
-  RunResult unpack =
+      {300});
+  ASSERT_TRUE(pack.exitedWith(0)) << pack.out << pack.err;
+  ChildResult unpack =
       runProgram("/bin/sh", {"-c", "dpkg-deb -x " + dir + "/*.deb " + dir + "/root"});
-  ASSERT_EQ(unpack.exitCode, 0) << unpack.err;
+  ASSERT_TRUE(unpack.exitedWith(0)) << unpack.err;
   expectRunsFrom(dir + "/root/usr");
-  RunResult depends = runProgram("/bin/sh", {"-c", "dpkg-deb -f " + dir + "/*.deb Depends"});
+  ChildResult depends = runProgram("/bin/sh", {"-c", "dpkg-deb -f " + dir + "/*.deb Depends"});
   EXPECT_NE(depends.out.find("libc6"), std::string::npos) << depends.out;
-  runProgram("/bin/rm", {"-rf", dir});
 }
 
 }  // namespace

@@ -253,7 +253,6 @@ void QuorlinServerConfigParser::readLines(std::istream& input, BlockList& output
     }
   }
   finishBlock(output, lineNumber);
-  reportUnusedHeaderError(output);
   // The blocks keep the arena; the parser lets go of it, so the arena goes with the last block.
   currentBlock = std::make_shared<QuorlinServerConfigDpeBlock>();
   blockArena.reset();
@@ -275,9 +274,6 @@ void QuorlinServerConfigParser::processComment(const std::string& line, BlockLis
 void QuorlinServerConfigParser::processLine(std::string_view trimmedLine, BlockList& output) {
   if (isSectionHeader(trimmedLine)) {
     finishBlock(output, lineNumber - 1);
-    reportUnusedHeaderError(output);
-    headerLine = lineNumber;
-    headerHasBlock = false;
     parseSectionHeader(trimmedLine.substr(1, trimmedLine.size() - 2));
     return;
   }
@@ -329,13 +325,12 @@ bool QuorlinServerConfigParser::processKeyValue(std::string_view key, std::strin
   return true;
 }
 
+// A malformed header with nothing under it closes no block, so its message is reported nowhere:
+// header messages exist only as attribute errors of the blocks under the header.
 void QuorlinServerConfigParser::finishBlock(BlockList& output, std::uint32_t closingLine) {
-  if (!currentBlock->isEmpty()) {
-    closeBlock(output, closingLine);
+  if (currentBlock->isEmpty()) {
+    return;
   }
-}
-
-void QuorlinServerConfigParser::closeBlock(BlockList& output, std::uint32_t closingLine) {
   currentBlock->setAttribute(closingLine, kDeviceName, deviceName);
   currentBlock->setAttribute(closingLine, kClassName, className);
   if (!headerError.empty()) {
@@ -347,15 +342,6 @@ void QuorlinServerConfigParser::closeBlock(BlockList& output, std::uint32_t clos
   }
   output.push_back(currentBlock);
   currentBlock = newBlock(blockArena);
-  headerHasBlock = true;
-}
-
-void QuorlinServerConfigParser::reportUnusedHeaderError(BlockList& output) {
-  // A malformed header that no block follows would otherwise go unreported: it gets a block of
-  // its own, on the header's line, carrying the header message like any block under it.
-  if (!headerError.empty() && !headerHasBlock) {
-    closeBlock(output, headerLine);
-  }
 }
 
 }  // namespace trel::quorlinsrv

@@ -61,12 +61,9 @@ class QuorlinServerConfigParser {
   bool parseSectionHeader(std::string_view text);
   // Records one key line on the current block ("dpe" first closes it); false for an unknown key.
   bool processKeyValue(std::string_view key, std::string_view value, BlockList& output);
-  // Closes the current block unless it is empty.
+  // Unless the current block is empty: gives it the header's names (and message), appends it
+  // and starts a new one.
   void finishBlock(BlockList& output, std::uint32_t closingLine);
-  // Gives the current block the header's names (and message), appends it, starts a new one.
-  void closeBlock(BlockList& output, std::uint32_t closingLine);
-  // Puts the message of a malformed header that no block followed on a block of its own.
-  void reportUnusedHeaderError(BlockList& output);
 
   // Checks across blocks, in file order; each returns false when it attached a message.
   // Groups the block into its device run; a name whose run began before is reported.
@@ -99,10 +96,6 @@ class QuorlinServerConfigParser {
   std::set<std::string_view> seenDevices;
   std::set<std::string_view> seenProperties;
 
-  // Where the header in force was read, and whether a block was closed under it, so that a
-  // malformed header is reported even when no block follows it.
-  std::uint32_t headerLine = 0;
-  bool headerHasBlock = false;
   // Per class reference: its blocks that may still be reported as missing from a later device,
   // in property order. Shrinks as messages are set, so the check of each later device costs its
   // own size and the messages it sets, not the reference's size.

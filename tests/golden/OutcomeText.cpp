@@ -65,23 +65,6 @@ void describeBlocks(std::ostream& out, const MappingVar& result) {
 
 }  // namespace
 
-std::string quoted(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const char* named = c == '"'    ? "\\\""
-                        : c == '\\' ? "\\\\"
-                        : c == '\n' ? "\\n"
-                        : c == '\r' ? "\\r"
-                        : c == '\t' ? "\\t"
-                                    : nullptr;
-    char escaped[5] = {c, '\0'};
-    if (named == nullptr && static_cast<unsigned char>(c) < 0x20)
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
-    out += named != nullptr ? std::string(named) : std::string(escaped);
-  }
-  return out + "\"";
-}
-
 std::string describeOutcome(const Variable* returned, const TextVar& errMsg,
                             const MappingVar& result, const std::vector<ErrClass>& hostErrors) {
   std::ostringstream out;

@@ -25,10 +25,6 @@ struct Target {
   std::vector<std::string> seedFiles;  // besides fuzz/seeds/<name> and the kept crash inputs
 };
 
-void PrintTo(const Target& target, std::ostream* out) {
-  *out << target.name;
-}
-
 std::vector<std::string> goldenConfigs() {
   std::vector<std::string> files = {kSource + "/examples/valid.cfg",
                                     kSource + "/examples/invalid.cfg"};

@@ -17,26 +17,29 @@ namespace {
 
 constexpr std::size_t kContext = 40;
 
-std::string escaped(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (c >= 0x20 && c < 0x7f && c != '\\') {
-      out += static_cast<char>(c);
-    } else {
-      char code[8];
-      std::snprintf(code, sizeof(code), "\\x%02x", c);
-      out += code;
-    }
-  }
-  return out;
-}
-
 std::string around(const std::string& text, std::size_t at) {
   const std::size_t from = at > kContext ? at - kContext : 0;
-  return "\"" + escaped(text.substr(from, 2 * kContext)) + "\"";
+  return quoted(text.substr(from, 2 * kContext));
 }
 
 }  // namespace
+
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const char* named = c == '"'    ? "\\\""
+                        : c == '\\' ? "\\\\"
+                        : c == '\n' ? "\\n"
+                        : c == '\r' ? "\\r"
+                        : c == '\t' ? "\\t"
+                                    : nullptr;
+    char escaped[5] = {c, '\0'};
+    if (named == nullptr && static_cast<unsigned char>(c) < 0x20)
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
+    out += named != nullptr ? std::string(named) : std::string(escaped);
+  }
+  return out + "\"";
+}
 
 ScratchDir::ScratchDir() {
   const char* base = std::getenv("TMPDIR");

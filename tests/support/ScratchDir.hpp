@@ -34,6 +34,10 @@ std::vector<std::string> caseNames(const std::string& root);
 // file is first rewritten to `actual`: a deliberate act, to be reviewed with `git diff`.
 std::string expectedText(const std::string& path, const std::string& actual);
 
+// `text` in double quotes, with backslash, quote, line feed, carriage return, tab and other
+// control bytes escaped, so that every value stays on one line.
+std::string quoted(const std::string& text);
+
 // "" when `actual` equals `expected`, otherwise where they first differ, with a little context
 // (control bytes escaped), so that a difference in a text of megabytes stays readable.
 std::string firstDifference(const std::string& expected, const std::string& actual);

@@ -63,42 +63,4 @@ TEST(RegistryLookup, EveryTripleHitsExactlyWhenServedAndMissesWithItsMessage) {
   EXPECT_EQ(hits, 244);
 }
 
-TEST(RegistryLookup, MissMessagesReadAsWritten) {
-  struct Row {
-    bool setter;
-    int dpeType;
-    int valueType;
-    std::int64_t arrayness;
-    const char* message;
-  };
-  const Row rows[] = {
-      {true, 26, 4, 0, "conversion from time to scalar longlong is not implemented"},
-      {false, 26, 4, 0, "conversion from scalar longlong to time is not implemented"},
-      {false, 26, 11, 1,
-       "conversion from 1-dimensional array of string to time is not implemented"},
-      {true, 20, 5, 1, "conversion from uint to array of unknown ??? is not implemented"},
-      {true, 5, 3, 0, "conversion from dyn_int to scalar long is not implemented"},
-      {true, 21, 0, 2, "conversion from int to array of boolean is not implemented"},
-      {false, 21, 10, 2, "conversion from 2-dimensional array of double to int is not implemented"},
-      {false, 5, 9, -1,
-       "conversion from -1-dimensional array of float to dyn_int is not implemented"},
-      {false, 6, 10, INT64_MIN,
-       "conversion from -9223372036854775808-dimensional array of double to dyn_float is not "
-       "implemented"},
-      {true, 41, 12, 0, "conversion from typeref to scalar unknown ??? is not implemented"},
-      {false, 99, -1, 0, "conversion from scalar unknown ??? to unknown is not implemented"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.message);
-    std::string error;
-    const auto dpe = static_cast<DpElementType>(row.dpeType);
-    const auto type = static_cast<ValueType>(row.valueType);
-    const bool found =
-        row.setter ? ds::findSetter(dpe, type, static_cast<int>(row.arrayness), error) != nullptr
-                   : ds::findGetter(type, row.arrayness, dpe, error) != nullptr;
-    EXPECT_FALSE(found);
-    EXPECT_EQ(error, row.message);
-  }
-}
-
 }  // namespace

@@ -3,8 +3,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <regex>
@@ -243,30 +241,6 @@ TEST_F(ModuleCall, UnknownFunctionNumbersGiveMinusOneWithoutReport) {
     expectReport("");
   }
   EXPECT_EQ(vars_.snapshot(), before);
-}
-
-// Whether the process maps the module's file: unloading it also destroys the shared result.
-bool moduleIsMapped() {
-  const std::string path = std::filesystem::canonical(QUORLIN_MODULE_PATH).string();
-  std::ifstream maps("/proc/self/maps");
-  std::string line;
-  while (std::getline(maps, line)) {
-    if (line.find(path) != std::string::npos)
-      return true;
-  }
-  return false;
-}
-
-TEST(ModuleUnload, TheLoaderUnloadsTheModuleAfterUse) {
-  std::string error;
-  auto module = ExternModule::load(QUORLIN_MODULE_PATH, error);
-  ASSERT_NE(module, nullptr) << error;
-  ExprList args;
-  CtrlThread thread;
-  module->call(6, args, thread);
-  EXPECT_TRUE(moduleIsMapped());
-  module.reset();
-  EXPECT_FALSE(moduleIsMapped());
 }
 
 #ifdef QUORLIN_NM_PATH

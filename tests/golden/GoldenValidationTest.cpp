@@ -9,9 +9,9 @@
 //                              the example plant's)
 //   expected-all.txt           outcome of QuorlinServerConfigParser_validateAll
 //   expected-errors-only.txt   outcome of QuorlinServerConfigParser_validateErrorsOnly
-// A case runs each function whose expected file exists. The expected files are written by hand.
-// Rewriting them from the current outcome is a deliberate act, to be reviewed with `git diff`:
-//   QUORLIN_UPDATE_GOLDEN=1 ctest --test-dir BUILD -R golden
+// A case runs each function whose expected file exists. Rewriting the expected files from the
+// current outcome is a deliberate act, to be reviewed with `git diff`:
+//   QUORLIN_UPDATE_GOLDEN=1 ctest --test-dir BUILD -R Golden
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -112,18 +112,6 @@ std::string written(const ScratchDir& dir, const std::string& name, const std::s
 const std::string kPowerSupplyHeader = "[PS1 _instance_of_ PowerSupply]\n";
 const std::string kVoltageBlock = "dpe=PS1.voltage\nproperty=Voltage\ndirection=in\nvalue=float\n";
 
-// A path of exactly `length` bytes that names `file` in `dir`, padded with "./" and "/".
-std::string paddedPath(const ScratchDir& dir, const std::string& file, std::size_t length) {
-  std::string path = dir.path() + "/";
-  while (path.size() + file.size() + 2 <= length) {
-    path += "./";
-  }
-  if (path.size() + file.size() < length) {
-    path += "/";
-  }
-  return path + file;
-}
-
 Case lineOf64MiB(const ScratchDir& dir) {
   const std::string key = "direction=";
   const std::string word(kLongLine - key.size(), 'x');
@@ -240,16 +228,6 @@ Case noReadPermission(const ScratchDir& dir) {
   return c;
 }
 
-Case pathOf4095Bytes(const ScratchDir& dir) {
-  written(dir, "v.cfg", kPowerSupplyHeader + kVoltageBlock);
-  return reported(Report{paddedPath(dir, "v.cfg", 4095), {}}, 1, 0);
-}
-
-Case pathOf4096Bytes(const ScratchDir& dir) {
-  written(dir, "v.cfg", kPowerSupplyHeader + kVoltageBlock);
-  return unopenable(paddedPath(dir, "v.cfg", 4096));
-}
-
 struct Row {
   const char* name;
   Case (*make)(const ScratchDir&);
@@ -268,8 +246,6 @@ const Row kRows[] = {
     {"symlink_loop", symlinkLoop},
     {"file_vanished_after_listing", vanishedFile},
     {"no_read_permission", noReadPermission},
-    {"path_of_4095_bytes", pathOf4095Bytes},
-    {"path_of_4096_bytes", pathOf4096Bytes},
 };
 
 // The module's outcome for `path` in the validator's text format; "refused: ..." when the call

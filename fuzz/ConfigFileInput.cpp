@@ -13,7 +13,7 @@
 #include "fuzz/FuzzInputs.hpp"
 #include "fuzz/LoadedModule.hpp"
 #include "fuzz/RuleCheck.hpp"
-#include "fuzz/TempDir.hpp"
+#include "tests/support/ScratchDir.hpp"
 #include "tools/Findings.hpp"
 #include "tools/Formats.hpp"
 #include "tools/Hints.hpp"
@@ -25,33 +25,6 @@ namespace {
 constexpr std::string_view kNoBlocks = "No configuration found in file";
 constexpr std::string_view kValidationErrors = "Validation error(s)";
 constexpr std::string_view kWhitespace = " \t\n\v\f\r";
-
-// The file that holds the current input: one per process, removed when the process ends.
-class InputFile {
- public:
-  InputFile() : dir_(makeTemporaryDirectory("quorlin-fuzz")), path_(dir_ + "/input.cfg") {}
-  ~InputFile() {
-    unlink(path_.c_str());
-    rmdir(dir_.c_str());
-  }
-  InputFile(const InputFile&) = delete;
-  InputFile& operator=(const InputFile&) = delete;
-
-  // Replaces the file's content by `bytes`.
-  bool write(std::string_view bytes) const {
-    if (dir_.empty()) {
-      return false;
-    }
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string dir_;
-  std::string path_;
-};
 
 // Lines as a line reader counts them: each line feed ends one, and a last line needs none.
 std::size_t lineCount(std::string_view bytes) {
@@ -131,18 +104,18 @@ void render(FileOutcome outcome, std::string_view bytes) {
 }  // namespace
 
 std::string runConfigFileInput(std::string_view bytes) {
-  static const InputFile file;
-  if (!file.write(bytes)) {
-    return "cannot write the input to " + file.path();
-  }
+  // One file per process, removed with its directory when the process ends.
+  static const test::ScratchDir dir;
+  const std::string path = dir.at("input.cfg");
+  test::writeBytes(path, std::string(bytes));
   const ModuleSession& module = loadedModule();
   FileOutcome all;
   FileOutcome failing;
   std::string error;
-  if (!module.validate(file.path(), false, all, error)) {
+  if (!module.validate(path, false, all, error)) {
     return "function 0: " + error;
   }
-  if (!module.validate(file.path(), true, failing, error)) {
+  if (!module.validate(path, true, failing, error)) {
     return "function 1: " + error;
   }
 

@@ -27,9 +27,6 @@ std::string runRegExpInput(std::string_view bytes);
 // thread with a 1 GiB stack: "" when it compiles, else the library's description.
 std::string libraryRegExpAnswer(const std::string& pattern);
 
-// The bytes as keys of the two converter registries and as words of the three vocabularies.
-std::string runConverterInput(std::string_view bytes);
-
 // The bytes as the language server's standard input: framing, JSON-RPC and every handler.
 std::string runLspMessagesInput(std::string_view bytes);
 

@@ -5,21 +5,17 @@
 //   config.txt                 the file validated (or filename.txt: the name to pass instead,
 //                              taken relative to the case directory unless it is empty or
 //                              begins with a NUL byte; NUL bytes are passed on as they are)
-//   dp.txt                     the data point configuration (format: DpConfigurationText.hpp)
+//   dp.dpl                     the data point configuration, a DP list export (without it:
+//                              the example plant's)
 //   expected-all.txt           outcome of QuorlinServerConfigParser_validateAll
 //   expected-errors-only.txt   outcome of QuorlinServerConfigParser_validateErrorsOnly
-// A case runs each function whose expected file exists. The expected files are written by hand.
-// Rewriting them from the current outcome is a deliberate act, to be reviewed with `git diff`:
-//   QUORLIN_UPDATE_GOLDEN=1 ctest --test-dir BUILD -R golden
+// A case runs each function whose expected file exists. Rewriting the expected files from the
+// current outcome is a deliberate act, to be reviewed with `git diff`:
+//   QUORLIN_UPDATE_GOLDEN=1 ctest --test-dir BUILD -R Golden
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,15 +25,16 @@
 #include "host/ErrHdl.hpp"
 #include "host/ExternModule.hpp"
 #include "host/Variables.hpp"
-#include "tests/golden/DpConfigurationText.hpp"
 #include "tests/golden/OutcomeText.hpp"
+#include "tests/support/ScratchDir.hpp"
+#include "tools/DpListReader.hpp"
 
 namespace trel::quorlinsrv::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kCaseRoot = fs::path(QUORLIN_SOURCE_DIR) / "tests" / "golden" / "cases";
+const std::string kCaseRoot = QUORLIN_SOURCE_DIR "/tests/golden/cases";
 
 struct Mode {
   unsigned funcNum;
@@ -46,30 +43,12 @@ struct Mode {
 
 const Mode kModes[] = {{0, "expected-all.txt"}, {1, "expected-errors-only.txt"}};
 
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::vector<std::string> caseNames() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(kCaseRoot)) {
-    if (entry.is_directory()) {
-      names.push_back(entry.path().filename().string());
-    }
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // The file name the case passes: its config.txt, or what filename.txt says.
 std::string fileNameOf(const fs::path& dir) {
   if (fs::exists(dir / "config.txt")) {
     return (dir / "config.txt").string();
   }
-  std::string name = readFile(dir / "filename.txt");
+  std::string name = readBytes((dir / "filename.txt").string());
   while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) {
     name.pop_back();
   }
@@ -110,11 +89,16 @@ class GoldenValidation : public ::testing::TestWithParam<std::string> {
 };
 
 TEST_P(GoldenValidation, OutcomeMatchesExpectedFile) {
-  const fs::path dir = kCaseRoot / GetParam();
+  const fs::path dir = fs::path(kCaseRoot) / GetParam();
   std::string error;
-  ASSERT_TRUE(loadDpConfiguration(readFile(dir / "dp.txt"), error)) << error;
-  const bool update = std::getenv("QUORLIN_UPDATE_GOLDEN") != nullptr &&
-                      std::string(std::getenv("QUORLIN_UPDATE_GOLDEN")) == "1";
+  std::vector<DpList> lists(1);
+  std::vector<DpListSummary> summaries;
+  const fs::path own = dir / "dp.dpl";
+  const fs::path dpList =
+      fs::exists(own) ? own : fs::path(QUORLIN_SOURCE_DIR) / "examples/plant.dpl";
+  ASSERT_TRUE(readDpListFile(dpList.string(), lists[0], error) &&
+              loadDpLists(lists, DpConfiguration::instance(), summaries, error))
+      << error;
   int modesRun = 0;
   for (const Mode& mode : kModes) {
     const fs::path expectedPath = dir / mode.expectedFile;
@@ -124,23 +108,14 @@ TEST_P(GoldenValidation, OutcomeMatchesExpectedFile) {
     ++modesRun;
     SCOPED_TRACE(expectedPath.string());
     const std::string actual = runCase(*module_, mode.funcNum, fileNameOf(dir));
-    if (update) {
-      std::ofstream(expectedPath, std::ios::binary) << actual;
-      continue;
-    }
-    const std::string diff = lineDiff(readFile(expectedPath), actual);
-    EXPECT_TRUE(diff.empty()) << diff;
+    EXPECT_EQ(expectedText(expectedPath.string(), actual), actual);
   }
   EXPECT_GT(modesRun, 0) << "no expected file in " << dir;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, GoldenValidation, ::testing::ValuesIn(caseNames()),
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenValidation, ::testing::ValuesIn(caseNames(kCaseRoot)),
                          [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param;
-                           for (char& c : name) {
-                             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                           }
-                           return name;
+                           return info.param;
                          });
 
 }  // namespace

@@ -65,38 +65,6 @@ void describeBlocks(std::ostream& out, const MappingVar& result) {
 
 }  // namespace
 
-std::string quoted(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[5];
-          std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
-}
-
 std::string describeOutcome(const Variable* returned, const TextVar& errMsg,
                             const MappingVar& result, const std::vector<ErrClass>& hostErrors) {
   std::ostringstream out;
@@ -117,70 +85,6 @@ std::string describeOutcome(const Variable* returned, const TextVar& errMsg,
   out << "\n";
   out << "comment: " << textOf(result.getAt("comment")) << "\n";
   describeBlocks(out, result);
-  return out.str();
-}
-
-std::string lineDiff(const std::string& expected, const std::string& actual) {
-  auto split = [](const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-      lines.push_back(line);
-    }
-    return lines;
-  };
-  const std::vector<std::string> a = split(expected);
-  const std::vector<std::string> b = split(actual);
-  if (a == b) {
-    return std::string();
-  }
-  // Longest common subsequence from the back; golden files are small enough for the table.
-  std::vector<std::vector<std::size_t>> common(a.size() + 1,
-                                               std::vector<std::size_t>(b.size() + 1));
-  for (std::size_t i = a.size(); i-- > 0;) {
-    for (std::size_t j = b.size(); j-- > 0;) {
-      common[i][j] =
-          a[i] == b[j] ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
-    }
-  }
-  // The edit script: ' ' kept, '-' only expected, '+' only actual.
-  std::vector<std::pair<char, std::string>> edits;
-  std::size_t i = 0;
-  std::size_t j = 0;
-  while (i < a.size() || j < b.size()) {
-    if (i < a.size() && j < b.size() && a[i] == b[j]) {
-      edits.emplace_back(' ', a[i++]);
-      ++j;
-    } else if (i < a.size() && (j == b.size() || common[i + 1][j] >= common[i][j + 1])) {
-      edits.emplace_back('-', a[i++]);
-    } else {
-      edits.emplace_back('+', b[j++]);
-    }
-  }
-  const std::size_t kContext = 2;
-  std::ostringstream out;
-  out << "--- expected\n+++ actual\n";
-  std::size_t lastShown = 0;
-  bool anyShown = false;
-  std::size_t expectedLine = 0;  // of edits[k] in the expected text, 1-based
-  for (std::size_t k = 0; k < edits.size(); ++k) {
-    expectedLine += edits[k].first != '+' ? 1 : 0;
-    const std::size_t from = k >= kContext ? k - kContext : 0;
-    const std::size_t to = std::min(edits.size() - 1, k + kContext);
-    bool nearChange = false;
-    for (std::size_t m = from; m <= to; ++m) {
-      nearChange = nearChange || edits[m].first != ' ';
-    }
-    if (!nearChange) {
-      continue;
-    }
-    if (anyShown ? k > lastShown + 1 : k > 0) {
-      out << "@@ expected line " << std::max<std::size_t>(expectedLine, 1) << "\n";
-    }
-    out << edits[k].first << edits[k].second << "\n";
-    lastShown = k;
-    anyShown = true;
-  }
   return out.str();
 }
 

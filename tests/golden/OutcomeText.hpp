@@ -6,12 +6,9 @@
 
 #include "host/ErrHdl.hpp"
 #include "host/Variables.hpp"
+#include "tests/support/ScratchDir.hpp"
 
 namespace trel::quorlinsrv::test {
-
-// `text` in double quotes, with backslash, quote, line feed, carriage return, tab and other
-// control bytes escaped, so that every value stays on one line.
-std::string quoted(const std::string& text);
 
 // The integer result, errMsg, the reports sent to the host, the keys of `result` with their
 // types, the comment, and per block every list's entry. Whatever in `result` deviates from the
@@ -19,7 +16,6 @@ std::string quoted(const std::string& text);
 std::string describeOutcome(const Variable* returned, const TextVar& errMsg,
                             const MappingVar& result, const std::vector<ErrClass>& hostErrors);
 
-// A unified-style diff of two texts by lines ("-" expected, "+" actual, 2 lines of context);
 // "" when they are equal.
 std::string lineDiff(const std::string& expected, const std::string& actual);
 

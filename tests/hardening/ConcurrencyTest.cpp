@@ -19,8 +19,8 @@
 #include "host/DpTypes.hpp"
 #include "host/ExternModule.hpp"
 #include "host/Variables.hpp"
-#include "tests/hardening/SanitizerBuild.hpp"
-#include "tests/hardening/ScratchDir.hpp"
+#include "tests/support/SanitizerBuild.hpp"
+#include "tests/support/ScratchDir.hpp"
 #include "tools/ModuleSession.hpp"
 
 namespace trel::quorlinsrv::test {

@@ -10,7 +10,7 @@
 
 #include "fuzz/FuzzInputs.hpp"
 #include "fuzz/LoadedModule.hpp"
-#include "tests/hardening/ScratchDir.hpp"
+#include "tests/support/ScratchDir.hpp"
 
 namespace trel::quorlinsrv::test {
 namespace {
@@ -24,10 +24,6 @@ struct Target {
   std::string (*run)(std::string_view);
   std::vector<std::string> seedFiles;  // besides fuzz/seeds/<name> and the kept crash inputs
 };
-
-void PrintTo(const Target& target, std::ostream* out) {
-  *out << target.name;
-}
 
 std::vector<std::string> goldenConfigs() {
   std::vector<std::string> files = {kSource + "/examples/valid.cfg",
@@ -74,8 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
     Targets, FuzzInputs,
     ::testing::Values(Target{"config_file", fuzz::runConfigFileInput, goldenConfigs()},
                       Target{"dp_list", fuzz::runDpListInput, {kSource + "/examples/plant.dpl"}},
-                      Target{"regexp", fuzz::runRegExpInput, {}},
-                      Target{"converters", fuzz::runConverterInput, {}}),
+                      Target{"regexp", fuzz::runRegExpInput, {}}),
     [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -16,23 +16,14 @@
 #include <vector>
 
 #include "fuzz/LoadedModule.hpp"
-#include "tests/hardening/ChildProcess.hpp"
-#include "tests/hardening/ScratchDir.hpp"
+#include "tests/support/ChildProcess.hpp"
+#include "tests/support/ScratchDir.hpp"
 
 namespace trel::quorlinsrv::test {
 namespace {
 
 const std::string kExamples = QUORLIN_SOURCE_DIR "/examples";
 const std::string kPlant = kExamples + "/plant.dpl";
-
-// FNV-1a: enough to tell whether a file's bytes changed.
-std::uint64_t contentHash(const std::string& bytes) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : bytes) {
-    hash = (hash ^ c) * 1099511628211ull;
-  }
-  return hash;
-}
 
 // Everything about a directory's entries that writing, replacing, touching or chmod changes.
 std::map<std::string, std::string> snapshot(const std::string& dir) {
@@ -46,7 +37,7 @@ std::map<std::string, std::string> snapshot(const std::string& dir) {
          << info.st_size << " mtime " << info.st_mtim.tv_sec << "." << info.st_mtim.tv_nsec
          << " ctime " << info.st_ctim.tv_sec << "." << info.st_ctim.tv_nsec;
     if (S_ISREG(info.st_mode)) {
-      line << " hash " << contentHash(readBytes(path));
+      line << " content " << readBytes(path);
     }
     entries[entry.path().filename().string()] = line.str();
   }

@@ -9,9 +9,9 @@
 
 #include "fuzz/FuzzInputs.hpp"
 #include "fuzz/LoadedModule.hpp"
-#include "tests/hardening/ChildProcess.hpp"
-#include "tests/hardening/SanitizerBuild.hpp"
-#include "tests/hardening/ScratchDir.hpp"
+#include "tests/support/ChildProcess.hpp"
+#include "tests/support/SanitizerBuild.hpp"
+#include "tests/support/ScratchDir.hpp"
 
 namespace trel::quorlinsrv::test {
 namespace {

@@ -10,7 +10,8 @@
 #include <map>
 #include <utility>
 
-#include "tests/tools/RunProgram.hpp"
+#include "tests/support/ChildProcess.hpp"
+#include "tests/support/ScratchDir.hpp"
 
 namespace trel::quorlinsrv::test {
 namespace {
@@ -23,16 +24,16 @@ std::map<std::string, std::string> snapshot(const fs::path& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     if (entry.is_regular_file())
-      files[fs::relative(entry.path(), root).string()] = readFile(entry.path().string());
+      files[fs::relative(entry.path(), root).string()] = readBytes(entry.path().string());
   }
   return files;
 }
 
 // What a run did, in the layout of an `expected` file.
-std::string describeRun(const RunResult& result, const std::map<std::string, std::string>& before,
+std::string describeRun(const ChildResult& result, const std::map<std::string, std::string>& before,
                         const std::map<std::string, std::string>& after) {
   std::string text = result.out + "--- stderr\n" + result.err + "--- exit " +
-                     std::to_string(result.exitCode) + "\n";
+                     std::to_string(result.exitedWith(result.code) ? result.code : -1) + "\n";
   for (const auto& [name, content] : after) {
     auto old = before.find(name);
     if (old == before.end())
@@ -50,16 +51,16 @@ std::string describeRun(const RunResult& result, const std::map<std::string, std
 class CliCases : public testing::TestWithParam<std::string> {};
 
 TEST_P(CliCases, MatchExpected) {
+  static const ScratchDir scratch;
   static const std::string work = [] {
-    std::string dir = makeTempDir();
-    fs::copy(kCases, dir, fs::copy_options::recursive);
-    return dir;
+    fs::copy(kCases, scratch.path(), fs::copy_options::recursive);
+    return scratch.path();
   }();
   const fs::path caseDir = fs::path(work) / GetParam();
-  std::string cmd = readFile((caseDir / "cmd").string());
+  std::string cmd = readBytes((caseDir / "cmd").string());
   cmd = cmd.substr(0, cmd.find('\n'));
   auto before = snapshot(work);
-  RunResult result = runProgram("/bin/sh", {"-c", "cd \"$0\" && exec \"$1\" " + cmd,
+  ChildResult result = runProgram("/bin/sh", {"-c", "cd \"$0\" && exec \"$1\" " + cmd,
                                             caseDir.string(), QUORLIN_VALIDATE_PATH});
   auto after = snapshot(work);
   // Paths that differ from one machine or run to the next.
@@ -74,9 +75,7 @@ TEST_P(CliCases, MatchExpected) {
       fs::remove(fs::path(work) / name);
   }
   const fs::path expected = kCases / GetParam() / "expected";
-  if (std::getenv("QUORLIN_UPDATE_CLI_CASES"))
-    writeFile(expected.string(), actual);
-  EXPECT_EQ(actual, readFile(expected.string())) << "cmd: " << cmd;
+  EXPECT_EQ(actual, expectedText(expected.string(), actual)) << "cmd: " << cmd;
 }
 
 std::vector<std::string> caseNames() {

@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "tests/tools/RunProgram.hpp"
+#include "tests/support/ChildProcess.hpp"
+#include "tests/support/ScratchDir.hpp"
 
 namespace trel::quorlinsrv::test {
 namespace {
@@ -23,11 +24,11 @@ void expectInstalledAt(const std::string& root) {
         "share/doc/quorlin-validate/copyright", "share/doc/quorlin-validate/changelog.gz"})
     EXPECT_EQ(access((root + "/" + file).c_str(), R_OK), 0) << file;
   setenv("LD_DEBUG", "libs", 1);
-  RunResult result =
+  ChildResult result =
       runProgram(root + "/bin/quorlin-validate",
                  {"-v", "--dp-list", kExamples + "plant.dpl", kExamples + "valid.cfg"});
   unsetenv("LD_DEBUG");
-  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_TRUE(result.exitedWith(0)) << result.err;
   const std::string libs = root + "/bin/../" QUORLIN_PRIVATE_LIBDIR "/";
   EXPECT_NE(result.err.find("module: " + libs + "QuorlinServerConfigValidator.so"),
             std::string::npos)
@@ -37,36 +38,36 @@ void expectInstalledAt(const std::string& root) {
 }
 
 TEST(InstallTree, RunsFromAnyPrefix) {
-  std::string dir = makeTempDir();
-  RunResult install = runProgram(
+  const ScratchDir scratch;
+  const std::string& dir = scratch.path();
+  ChildResult install = runProgram(
       QUORLIN_CMAKE,
-      {"--install", QUORLIN_BINARY_DIR, "--prefix", dir + "/first", "--component", "runtime"}, 120);
-  ASSERT_EQ(install.exitCode, 0) << install.err;
+      {"--install", QUORLIN_BINARY_DIR, "--prefix", dir + "/first", "--component", "runtime"}, {});
+  ASSERT_TRUE(install.exitedWith(0)) << install.err;
   ASSERT_EQ(std::rename((dir + "/first").c_str(), (dir + "/moved").c_str()), 0);
   expectInstalledAt(dir + "/moved");
-  runProgram("/bin/rm", {"-rf", dir});
 }
 
 TEST(DebianPackage, ProgramRunsFromTheUnpackedPackage) {
-  std::string dir = makeTempDir();
-  RunResult pack = runProgram(
+  const ScratchDir scratch;
+  const std::string& dir = scratch.path();
+  ChildResult pack = runProgram(
       QUORLIN_CPACK,
       {"-G", "DEB", "-B", dir, "--config", std::string(QUORLIN_BINARY_DIR) + "/CPackConfig.cmake"},
-      300);
-  ASSERT_EQ(pack.exitCode, 0) << pack.out << pack.err;
-  RunResult unpack =
+      ChildLimits{300});
+  ASSERT_TRUE(pack.exitedWith(0)) << pack.out << pack.err;
+  ChildResult unpack =
       runProgram("/bin/sh", {"-c", "dpkg-deb -x " + dir + "/*.deb " + dir + "/root"});
-  ASSERT_EQ(unpack.exitCode, 0) << unpack.err;
+  ASSERT_TRUE(unpack.exitedWith(0)) << unpack.err;
   expectInstalledAt(dir + "/root/usr");
-  RunResult depends = runProgram("/bin/sh", {"-c", "dpkg-deb -f " + dir + "/*.deb Depends"});
+  ChildResult depends = runProgram("/bin/sh", {"-c", "dpkg-deb -f " + dir + "/*.deb Depends"});
   EXPECT_NE(depends.out.find("libc6"), std::string::npos) << depends.out;
-  runProgram("/bin/rm", {"-rf", dir});
 }
 
 // Every option of --help has its row in README's table ("| `--format ...` |", "| `-q`, ...").
 TEST(Readme, OptionsTableNamesEveryOptionOfHelp) {
   std::istringstream help(runProgram(QUORLIN_VALIDATE_PATH, {"--help"}).out);
-  std::string readme = readFile(kSource + "README.md");
+  std::string readme = readBytes(kSource + "README.md");
   int options = 0;
   for (std::string line; std::getline(help, line);) {
     std::size_t start = line.find_first_not_of(' ');
@@ -83,9 +84,10 @@ TEST(Readme, OptionsTableNamesEveryOptionOfHelp) {
 
 // The bash completion as bash runs it: the words before TAB, and what it offers.
 TEST(BashCompletion, OffersOptionsTheirValuesAndFiles) {
-  std::string dir = makeTempDir();
-  writeFile(dir + "/plant.dpl", "");
-  writeFile(dir + "/valid.cfg", "");
+  const ScratchDir scratch;
+  const std::string& dir = scratch.path();
+  writeBytes(dir + "/plant.dpl", "");
+  writeBytes(dir + "/valid.cfg", "");
   mkdir((dir + "/sub").c_str(), 0700);
   const std::pair<const char*, const char*> cases[] = {
       {"--c", "--color --check-regexp"},          {"--ver", "--verbose --version"},
@@ -95,7 +97,7 @@ TEST(BashCompletion, OffersOptionsTheirValuesAndFiles) {
       {"--output ''", "plant.dpl sub valid.cfg"}, {"--check-regexp ''", ""},
   };
   for (const auto& [words, offered] : cases) {
-    RunResult result = runProgram(
+    ChildResult result = runProgram(
         "/bin/bash", {"-c", "cd " + dir + " && source " + kSource +
                                 "packaging/quorlin-validate.bash && COMP_WORDS=(" +
                                 QUORLIN_VALIDATE_PATH + " " + words +
@@ -103,7 +105,6 @@ TEST(BashCompletion, OffersOptionsTheirValuesAndFiles) {
                                 "echo ${COMPREPLY[*]}"});
     EXPECT_EQ(result.out, std::string(offered) + "\n") << words << result.err;
   }
-  runProgram("/bin/rm", {"-rf", dir});
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 // arguments as a shell would take them (redirections and globs included), and `expected`: standard
 // output, then standard error, the exit code and every file the run created, changed or removed.
 // The cases run on a copy of cli_cases/ in a temporary directory, each in its own subdirectory.
-// The temporary and the build directory read @WORK@ and @BUILD@. QUORLIN_UPDATE_CLI_CASES=1
-// rewrites the expected files from what the program does.
+// In `cmd` and `expected`, @SRC@ and @BUILD@ stand for the source and the build tree; in
+// `expected`, @WORK@ for the temporary directory. Rewriting the expected files from what the
+// program does is a deliberate act, to be reviewed with `git diff`:
+//   QUORLIN_UPDATE_GOLDEN=1 ctest --preset default -R CliCases
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -59,6 +61,11 @@ TEST_P(CliCases, MatchExpected) {
   const fs::path caseDir = fs::path(work) / GetParam();
   std::string cmd = readBytes((caseDir / "cmd").string());
   cmd = cmd.substr(0, cmd.find('\n'));
+  for (const auto& [name, path] : {std::pair<std::string, std::string>{"@SRC@", QUORLIN_SOURCE_DIR},
+                                   {"@BUILD@", QUORLIN_BINARY_DIR}}) {
+    for (std::size_t at = cmd.find(name); at != std::string::npos; at = cmd.find(name, at))
+      cmd.replace(at, name.size(), path);
+  }
   auto before = snapshot(work);
   ChildResult result = runProgram("/bin/sh", {"-c", "cd \"$0\" && exec \"$1\" " + cmd,
                                             caseDir.string(), QUORLIN_VALIDATE_PATH});
@@ -66,7 +73,9 @@ TEST_P(CliCases, MatchExpected) {
   // Paths that differ from one machine or run to the next.
   std::string actual = describeRun(result, before, after);
   for (const auto& [path, name] :
-       {std::pair<std::string, std::string>{work, "@WORK@"}, {QUORLIN_BINARY_DIR, "@BUILD@"}}) {
+       {std::pair<std::string, std::string>{work, "@WORK@"},
+        {QUORLIN_BINARY_DIR, "@BUILD@"},
+        {QUORLIN_SOURCE_DIR, "@SRC@"}}) {
     for (std::size_t at = actual.find(path); at != std::string::npos; at = actual.find(path, at))
       actual.replace(at, path.size(), name);
   }

@@ -29,6 +29,7 @@ _quorlin_validate() {
     case $prev:$arg in
       *'|'*) COMPREPLY=($(compgen -W "${arg//|/ }" -- "$cur")) ;;
       --dp-list:*) _quorlin_validate_files '*.dpl' ;;
+      --stdin-filename:*) _quorlin_validate_files '*.cfg' ;;
       *:FILE | *:PATH) _quorlin_validate_files '*' ;;
     esac
     return 0

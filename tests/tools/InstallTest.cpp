@@ -95,6 +95,7 @@ TEST(BashCompletion, OffersOptionsTheirValuesAndFiles) {
       {"--list d", "directions data-types"},      {"-q --color ''", "auto always never"},
       {"--dp-list ''", "plant.dpl sub"},          {"--dp-list plant.dpl ''", "sub valid.cfg"},
       {"--output ''", "plant.dpl sub valid.cfg"}, {"--check-regexp ''", ""},
+      {"--stdin-filename ''", "sub valid.cfg"},
   };
   for (const auto& [words, offered] : cases) {
     ChildResult result = runProgram(

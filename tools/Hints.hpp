@@ -22,8 +22,8 @@ namespace trel::quorlinsrv {
 // `limit + 1` when it is greater than `limit`.
 std::size_t editDistance(std::string_view a, std::string_view b, std::size_t limit);
 
-// Names to look up by a misspelt one. Names equal to it but for case are the answer; otherwise names
-// within a small edit distance, nearest first, then names that begin with it. A large set is
+// Names to look up by a misspelt one. Names equal to it but for case are the answer; otherwise
+// names within a small edit distance, nearest first, then names that begin with it. A large set is
 // indexed by its names' one-byte deletions and in sorted order, so a look-up compares a handful
 // of names, not all: it finds every name within one edit, those within two that share a
 // one-byte deletion with the query (a transposition, a substitution), and the names that begin

@@ -68,14 +68,13 @@ TEST_P(CliCases, MatchExpected) {
   }
   auto before = snapshot(work);
   ChildResult result = runProgram("/bin/sh", {"-c", "cd \"$0\" && exec \"$1\" " + cmd,
-                                            caseDir.string(), QUORLIN_VALIDATE_PATH});
+                                              caseDir.string(), QUORLIN_VALIDATE_PATH});
   auto after = snapshot(work);
   // Paths that differ from one machine or run to the next.
   std::string actual = describeRun(result, before, after);
-  for (const auto& [path, name] :
-       {std::pair<std::string, std::string>{work, "@WORK@"},
-        {QUORLIN_BINARY_DIR, "@BUILD@"},
-        {QUORLIN_SOURCE_DIR, "@SRC@"}}) {
+  for (const auto& [path, name] : {std::pair<std::string, std::string>{work, "@WORK@"},
+                                   {QUORLIN_BINARY_DIR, "@BUILD@"},
+                                   {QUORLIN_SOURCE_DIR, "@SRC@"}}) {
     for (std::size_t at = actual.find(path); at != std::string::npos; at = actual.find(path, at))
       actual.replace(at, path.size(), name);
   }

@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "config/AttributeIndex.hpp"
 #include "host/Variables.hpp"
 
 namespace trel::quorlinsrv {
 
 namespace {
 
-constexpr const char* kBlockFieldKeys[kBlockFieldCount] = {
-    "class", "device", "property", "alias", "dpe", "direction", "valueType", "timeType", "lineNo"};
+// The mapping's attribute lists come in the order of the module's attribute table, then "lineNo".
+static_assert(kAttributeCount + 1 == kBlockFieldCount);
+static_assert(kAttributeTable[kFieldDpe].resultKey == "dpe" &&
+              kAttributeTable[kFieldTimeType].resultKey == "timeType");
 
 // `value` as a `Class` when its type code passes `hasType`, else null. The host's scalar and
 // anytype codes each belong to one class only, so the code test can replace a dynamic_cast.
@@ -88,13 +91,15 @@ std::vector<std::string> messagesOf(const std::string& joined) {
 }  // namespace
 
 const char* blockFieldKey(BlockField field) {
-  return field < kBlockFieldCount ? kBlockFieldKeys[field] : "";
+  if (field < kAttributeCount)
+    return kAttributeTable[field].resultKey.data();  // a string literal, so NUL-terminated
+  return field == kFieldLineNo ? "lineNo" : "";
 }
 
 bool readResultMapping(const MappingVar& mapping, FileOutcome& outcome, std::string& error) {
   const DynVar* lists[kBlockFieldCount];
   for (std::size_t f = 0; f < kBlockFieldCount; ++f) {
-    lists[f] = listAt(mapping, kBlockFieldKeys[f], error);
+    lists[f] = listAt(mapping, blockFieldKey(static_cast<BlockField>(f)), error);
     if (!lists[f])
       return false;
   }
@@ -111,13 +116,14 @@ bool readResultMapping(const MappingVar& mapping, FileOutcome& outcome, std::str
   outcome.blocks.assign(count, BlockOutcome());
   for (std::size_t f = 0; f < kBlockFieldCount; ++f) {
     if (lists[f]->getNumberOfItems() != count) {
-      error = std::string("the module's result lists differ in length (\"") + kBlockFieldKeys[f] +
-              "\" and \"syntax\")";
+      error = std::string("the module's result lists differ in length (\"") +
+              blockFieldKey(static_cast<BlockField>(f)) + "\" and \"syntax\")";
       return false;
     }
     for (std::size_t i = 0; i < count; ++i) {
       if (!readCheckedText(lists[f]->getAt(i), outcome.blocks[i].fields[f])) {
-        error = std::string("element ") + std::to_string(i + 1) + " of \"" + kBlockFieldKeys[f] +
+        error = std::string("element ") + std::to_string(i + 1) + " of \"" +
+                blockFieldKey(static_cast<BlockField>(f)) +
                 "\" is not a checked value (text, ok, error)";
         return false;
       }
@@ -186,10 +192,10 @@ std::vector<Finding> findingsOf(const FileOutcome& outcome) {
       if (sharedElementError && (f == kFieldDpe || f == kFieldAlias)) {
         bool usedAlias = dpe.text.empty() && !alias.text.empty();
         if ((f == kFieldAlias) == usedAlias)
-          add(kBlockFieldKeys[f], field.error);
+          add(blockFieldKey(static_cast<BlockField>(f)), field.error);
         continue;
       }
-      add(kBlockFieldKeys[f], field.error);
+      add(blockFieldKey(static_cast<BlockField>(f)), field.error);
     }
   }
   bool summaryOnly = outcome.errMsg == kValidationErrors;

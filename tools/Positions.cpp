@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "config/AttributeIndex.hpp"
+
 namespace trel::quorlinsrv {
 
 namespace {
@@ -63,14 +65,11 @@ std::vector<Span> headerWords(std::string_view line) {
   return words;
 }
 
-// The key in the file of a per-block key of the result.
+// The key in the file of a per-block key of the result; null for the header's names.
 const char* fileKeyOf(const std::string& key) {
-  static constexpr const char* kKeys[][2] = {{"property", "property"}, {"alias", "alias"},
-                                             {"dpe", "dpe"},           {"direction", "direction"},
-                                             {"valueType", "value"},   {"timeType", "time"}};
-  for (const auto& entry : kKeys) {
-    if (key == entry[0])
-      return entry[1];
+  for (const AttributeRow& row : kAttributeTable) {
+    if (!row.fileKey.empty() && key == row.resultKey)
+      return row.fileKey.data();  // a string literal, so NUL-terminated
   }
   return nullptr;
 }

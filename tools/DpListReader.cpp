@@ -1,5 +1,7 @@
 #include "tools/DpListReader.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -550,6 +552,12 @@ bool readDpList(std::istream& in, const std::string& fileName, DpList& list, std
 }
 
 bool readDpListFile(const std::string& path, DpList& list, std::string& error) {
+  // A FIFO or a device named by mistake would block the reader or never end.
+  struct stat info;
+  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    error = path + ": error: not a regular file";
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = path + ": error: cannot open DP list: " + std::strerror(errno);

@@ -78,14 +78,8 @@ bool Project::refresh() {
   }
   stamps_ = stamps();  // the lists the project file names now
   lists_.assign(dpLists_.size(), DpList());
-  for (std::size_t i = 0; i < dpLists_.size() && error_.empty(); ++i) {
-    // A FIFO or a device named by mistake would block the server or never end.
-    struct stat info;
-    if (stat(dpLists_[i].c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-      error_ = dpLists_[i] + ": error: not a regular file";
-    else
-      readDpListFile(dpLists_[i], lists_[i], error_);
-  }
+  for (std::size_t i = 0; i < dpLists_.size() && error_.empty(); ++i)
+    readDpListFile(dpLists_[i], lists_[i], error_);
   std::string loadError;
   if (error_.empty() && !install(loadError))
     error_ = loadError;

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz/FuzzInputs.hpp"
+#include "tests/support/FuzzInputs.hpp"
 
 namespace {
 

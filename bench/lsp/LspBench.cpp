@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "bench/gen/ConfigGenerator.hpp"
-#include "tools/lsp/LanguageServer.hpp"
+#include "lsp/LanguageServer.hpp"
 
 using namespace trel::quorlinsrv;
 using Json = nlohmann::json;

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "common/DpListReader.hpp"
 #include "host/DpConfiguration.hpp"
 #include "parser/QuorlinServerConfigParser.hpp"
-#include "tools/DpListReader.hpp"
 
 namespace {
 

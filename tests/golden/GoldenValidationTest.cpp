@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "common/DpListReader.hpp"
 #include "host/CtrlExpr.hpp"
 #include "host/CtrlThread.hpp"
 #include "host/DpConfiguration.hpp"
@@ -27,7 +28,6 @@
 #include "host/Variables.hpp"
 #include "tests/golden/OutcomeText.hpp"
 #include "tests/support/ScratchDir.hpp"
-#include "tools/DpListReader.hpp"
 
 namespace trel::quorlinsrv::test {
 namespace {

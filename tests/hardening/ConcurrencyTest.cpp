@@ -11,17 +11,17 @@
 #include <thread>
 #include <vector>
 
+#include "common/ModuleSession.hpp"
 #include "config/Vocabulary.hpp"
 #include "ds/ConverterRegistry.hpp"
-#include "fuzz/LoadedModule.hpp"
 #include "host/CtrlExpr.hpp"
 #include "host/CtrlThread.hpp"
 #include "host/DpTypes.hpp"
 #include "host/ExternModule.hpp"
 #include "host/Variables.hpp"
+#include "tests/support/LoadedModule.hpp"
 #include "tests/support/SanitizerBuild.hpp"
 #include "tests/support/ScratchDir.hpp"
-#include "tools/ModuleSession.hpp"
 
 namespace trel::quorlinsrv::test {
 namespace {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "fuzz/FuzzInputs.hpp"
-#include "fuzz/LoadedModule.hpp"
+#include "tests/support/FuzzInputs.hpp"
+#include "tests/support/LoadedModule.hpp"
 #include "tests/support/ScratchDir.hpp"
 
 namespace trel::quorlinsrv::test {

@@ -18,12 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/LoadedModule.hpp"
+#include "common/Findings.hpp"
+#include "common/Formats.hpp"
 #include "tests/support/ChildProcess.hpp"
+#include "tests/support/LoadedModule.hpp"
 #include "tests/support/SanitizerBuild.hpp"
 #include "tests/support/ScratchDir.hpp"
-#include "tools/Findings.hpp"
-#include "tools/Formats.hpp"
 
 namespace trel::quorlinsrv::test {
 namespace {

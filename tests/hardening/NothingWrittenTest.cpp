@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/LoadedModule.hpp"
 #include "tests/support/ChildProcess.hpp"
+#include "tests/support/LoadedModule.hpp"
 #include "tests/support/ScratchDir.hpp"
 
 namespace trel::quorlinsrv::test {

@@ -7,9 +7,9 @@
 #include <set>
 #include <string>
 
-#include "fuzz/FuzzInputs.hpp"
-#include "fuzz/LoadedModule.hpp"
 #include "tests/support/ChildProcess.hpp"
+#include "tests/support/FuzzInputs.hpp"
+#include "tests/support/LoadedModule.hpp"
 #include "tests/support/SanitizerBuild.hpp"
 #include "tests/support/ScratchDir.hpp"
 

@@ -1,7 +1,7 @@
 // The line range texts of the module's result, including those no config file produces.
 #include <gtest/gtest.h>
 
-#include "tools/Findings.hpp"
+#include "common/Findings.hpp"
 
 namespace trel::quorlinsrv {
 namespace {

@@ -2,7 +2,7 @@
 // enough to be looked up through its index: both must find the same names.
 #include <gtest/gtest.h>
 
-#include "tools/Hints.hpp"
+#include "common/Hints.hpp"
 
 namespace trel::quorlinsrv {
 namespace {

@@ -1,0 +1,51 @@
+#include "common/Formats.hpp"
+
+namespace trel::quorlinsrv {
+
+namespace {
+
+void writeAll(FormatWriter& writer, const Report& report) {
+  RunTotals totals;
+  for (const FileReport& file : report.files) {
+    writer.file(file);
+    ++totals.files;
+    totals.blocks += file.counts.blocks;
+    totals.withFindings += file.counts.withFindings;
+  }
+  writer.finish(totals);
+}
+
+}  // namespace
+
+std::unique_ptr<FormatWriter> makeFormatWriter(Format format, const Report& header,
+                                               const TextStyle& style, std::ostream& out) {
+  switch (format) {
+    case Format::kText:
+      return makeTextWriter(style, out);
+    case Format::kJson:
+      return makeJsonWriter(header, out);
+    case Format::kSarif:
+      return makeSarifWriter(header, out);
+    case Format::kGithub:
+      return makeGithubWriter(out);
+  }
+  return nullptr;  // unreachable: every format has a case above
+}
+
+void writeText(const Report& report, const TextStyle& style, std::ostream& out) {
+  writeAll(*makeTextWriter(style, out), report);
+}
+
+void writeJson(const Report& report, std::ostream& out) {
+  writeAll(*makeJsonWriter(report, out), report);
+}
+
+void writeSarif(const Report& report, std::ostream& out) {
+  writeAll(*makeSarifWriter(report, out), report);
+}
+
+void writeGithub(const Report& report, std::ostream& out) {
+  writeAll(*makeGithubWriter(out), report);
+}
+
+}  // namespace trel::quorlinsrv

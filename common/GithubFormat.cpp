@@ -1,0 +1,81 @@
+#include "common/Formats.hpp"
+
+namespace trel::quorlinsrv {
+
+namespace {
+
+std::string escape(const std::string& text, bool property) {
+  std::string escaped;
+  for (char c : text) {
+    switch (c) {
+      case '%':
+        escaped += "%25";
+        break;
+      case '\r':
+        escaped += "%0D";
+        break;
+      case '\n':
+        escaped += "%0A";
+        break;
+      case ':':
+        escaped += property ? "%3A" : ":";
+        break;
+      case ',':
+        escaped += property ? "%2C" : ",";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+}  // namespace
+
+std::string escapeWorkflowData(const std::string& text) {
+  return escape(text, false);
+}
+
+std::string escapeWorkflowProperty(const std::string& text) {
+  return escape(text, true);
+}
+
+namespace {
+
+class GithubWriter : public FormatWriter {
+ public:
+  explicit GithubWriter(std::ostream& out) : out_(out) {}
+
+  void file(const FileReport& file) override {
+    for (const Finding& finding : file.findings) {
+      out_ << "::error file=" << escapeWorkflowProperty(finding.file);
+      ShownPosition at = shownPosition(finding);
+      if (at.line > 0)
+        out_ << ",line=" << at.line;
+      if (at.column > 0)
+        out_ << ",col=" << at.column;
+      if (at.line > 0)
+        out_ << ",endLine=" << at.endLine;
+      if (at.column > 0)
+        out_ << ",endColumn=" << at.endColumn;
+      std::string message = finding.message;
+      for (const Note& note : finding.notes)
+        message += "\nnote: " + note.text;
+      out_ << ",title=" << escapeWorkflowProperty(finding.key)
+           << "::" << escapeWorkflowData(message) << '\n';
+    }
+  }
+
+  void finish(const RunTotals&) override {}
+
+ private:
+  std::ostream& out_;
+};
+
+}  // namespace
+
+std::unique_ptr<FormatWriter> makeGithubWriter(std::ostream& out) {
+  return std::make_unique<GithubWriter>(out);
+}
+
+}  // namespace trel::quorlinsrv

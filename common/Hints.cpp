@@ -1,0 +1,310 @@
+#include "common/Hints.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <numeric>
+#include <tuple>
+
+namespace trel::quorlinsrv {
+
+namespace {
+
+// Sets at most this large are searched name by name.
+constexpr std::size_t kScanLimit = 256;
+
+// The keys of a key/value line, for the hint at an unexpected key.
+const std::vector<std::string> kFileKeys = {"dpe",       "alias", "property",
+                                            "direction", "value", "time"};
+
+std::string lowered(std::string_view text) {
+  std::string result(text);
+  for (char& c : result)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return result;
+}
+
+// How far a name may be from the query to count as near: one edit in a short name, two else.
+std::size_t distanceLimit(std::string_view query) {
+  return query.size() <= 4 ? 1 : 2;
+}
+
+// The text between the first `open` and the last `close` of `message`, "" when absent.
+std::string between(const std::string& message, const std::string& open, const std::string& close) {
+  std::size_t start = message.find(open);
+  std::size_t end = close.empty() ? message.size() : message.rfind(close);
+  if (start == std::string::npos || end == std::string::npos || end < start + open.size())
+    return "";
+  return message.substr(start + open.size(), end - start - open.size());
+}
+
+// The byte offset of the 1-based `column` of `line` (the inverse of ConfigText::column).
+std::size_t offsetOf(std::string_view line, unsigned column) {
+  std::size_t offset = 0;
+  for (unsigned c = 1; c < column && offset < line.size(); ++c) {
+    ++offset;
+    while (offset < line.size() && (static_cast<unsigned char>(line[offset]) & 0xC0) == 0x80)
+      ++offset;
+  }
+  return offset;
+}
+
+// The text at fault of a finding with a one-line position.
+std::string_view textAt(const ConfigText& text, const Finding& finding) {
+  if (finding.line == 0 || finding.endLine != finding.line)
+    return std::string_view();
+  std::string_view line = text.line(finding.line);
+  std::size_t begin = offsetOf(line, finding.column);
+  return line.substr(begin, offsetOf(line, finding.endColumn) - begin);
+}
+
+std::string quotedList(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names)
+    text += (text.empty() ? "'" : ", '") + name + "'";
+  return text;
+}
+
+// "did you mean 'X'?" with X as the quick fix, and the other near names in a note of their own.
+void addNearest(Finding& finding, const std::vector<std::string>& nearest) {
+  if (nearest.empty())
+    return;
+  finding.notes.push_back(Note{"did you mean '" + nearest.front() + "'?", nearest.front()});
+  if (nearest.size() > 1) {
+    std::vector<std::string> others(nearest.begin() + 1, nearest.end());
+    finding.notes.push_back(Note{"other near names: " + quotedList(others), ""});
+  }
+}
+
+void collectElements(const DpTypeNode& node, const std::string& prefix,
+                     std::vector<std::string>& names) {
+  for (const DpTypeNode& child : node.children) {
+    std::string name = prefix.empty() ? child.name : prefix + "." + child.name;
+    names.push_back(name);
+    collectElements(child, name, names);
+  }
+}
+
+}  // namespace
+
+std::size_t editDistance(std::string_view a, std::string_view b, std::size_t limit) {
+  if ((a.size() > b.size() ? a.size() - b.size() : b.size() - a.size()) > limit)
+    return limit + 1;
+  std::vector<std::size_t> row(b.size() + 1);
+  std::iota(row.begin(), row.end(), 0);
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    std::size_t best = row[0];
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      std::size_t above = row[j];
+      bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                  std::tolower(static_cast<unsigned char>(b[j - 1]));
+      row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+      best = std::min(best, row[j]);
+    }
+    if (best > limit)
+      return limit + 1;
+  }
+  return std::min(row[b.size()], limit + 1);
+}
+
+NearestNames::NearestNames(std::vector<std::string> names) : names_(std::move(names)) {
+  if (names_.size() <= kScanLimit)
+    return;
+  for (std::uint32_t i = 0; i < names_.size(); ++i) {
+    std::string name = lowered(names_[i]);
+    sorted_.emplace_back(name, i);
+    byVariant_[name].push_back(i);
+    for (std::size_t at = 0; at < name.size(); ++at)
+      byVariant_[name.substr(0, at) + name.substr(at + 1)].push_back(i);
+  }
+  std::sort(sorted_.begin(), sorted_.end());
+}
+
+std::vector<std::uint32_t> NearestNames::candidates(const std::string& lower) const {
+  std::vector<std::uint32_t> found;
+  if (byVariant_.empty()) {
+    found.resize(names_.size());
+    std::iota(found.begin(), found.end(), 0);
+    return found;
+  }
+  // A name within one edit shares the query or one of its one-byte deletions as a variant.
+  auto add = [&](const std::string& variant) {
+    auto entry = byVariant_.find(variant);
+    if (entry != byVariant_.end())
+      found.insert(found.end(), entry->second.begin(), entry->second.end());
+  };
+  add(lower);
+  for (std::size_t at = 0; at < lower.size(); ++at)
+    add(lower.substr(0, at) + lower.substr(at + 1));
+  // Names that begin with the query follow it in sorted order; a few of them are enough.
+  auto from = std::lower_bound(sorted_.begin(), sorted_.end(), std::make_pair(lower, 0u));
+  for (int taken = 0; from != sorted_.end() && from->first.rfind(lower, 0) == 0 && taken < 8;
+       ++from, ++taken)
+    found.push_back(from->second);
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return found;
+}
+
+std::vector<std::string> NearestNames::nearest(std::string_view query, std::size_t count) const {
+  std::string lower = lowered(query);
+  std::size_t limit = distanceLimit(query);
+  // (rank, length, name): of names equally near, the shorter comes first.
+  std::vector<std::tuple<std::size_t, std::size_t, std::uint32_t>> ranked;
+  for (std::uint32_t i : candidates(lower)) {
+    const std::string& name = names_[i];
+    if (name == query)
+      return {};
+    std::string nameLower = lowered(name);
+    // Equal but for case is distance 0 and comes first of all.
+    std::size_t rank = editDistance(lower, nameLower, limit);
+    if (rank > limit) {
+      if (lower.size() < 3 || nameLower.rfind(lower, 0) != 0)
+        continue;
+      rank = limit + 1;  // a name that begins with the query, after the near ones
+    }
+    ranked.emplace_back(rank, name.size(), i);
+  }
+  std::sort(ranked.begin(), ranked.end());
+  // A name equal but for case is what was meant: the names only near it would be noise.
+  while (!ranked.empty() && std::get<0>(ranked.front()) == 0 && std::get<0>(ranked.back()) > 0)
+    ranked.pop_back();
+  std::vector<std::string> result;
+  for (std::size_t k = 0; k < ranked.size() && k < count; ++k)
+    result.push_back(names_[std::get<2>(ranked[k])]);
+  return result;
+}
+
+HintSources::HintSources(const std::vector<DpList>& lists) {
+  for (const DpList& list : lists) {
+    for (const DpListType& type : list.types)
+      collectElements(type.root, "", elementsOfType_[type.root.name]);
+    for (const DpListTypeRef& ref : list.typeRefs) {
+      // A reference reaches the referenced type's elements under its own name.
+      std::string prefix = ref.element.substr(ref.element.find('.') + 1);
+      auto& names = elementsOfType_[ref.owningType];
+      for (const DpListType& type : list.types) {
+        if (type.root.name == ref.referencedType)
+          collectElements(type.root, prefix, names);
+      }
+    }
+    for (const DpListDataPoint& point : list.dataPoints)
+      typeOfDataPoint_[point.name] = point.type;
+    for (const DpListAlias& alias : list.aliases)
+      aliases_.push_back(alias.alias);
+  }
+}
+
+HintSources::~HintSources() = default;
+
+void HintSources::setAllowedWords(const std::string& key, std::vector<std::string> words) {
+  words_[key] = std::move(words);
+}
+
+const std::vector<std::string>* HintSources::allowedWords(const std::string& key) const {
+  auto entry = words_.find(key);
+  return entry == words_.end() ? nullptr : &entry->second;
+}
+
+const NearestNames& HintSources::dataPointIndex() const {
+  if (!dataPoints_) {
+    std::vector<std::string> names;
+    for (const auto& entry : typeOfDataPoint_)
+      names.push_back(entry.first);
+    std::sort(names.begin(), names.end());
+    dataPoints_ = std::make_unique<NearestNames>(std::move(names));
+  }
+  return *dataPoints_;
+}
+
+const NearestNames& HintSources::elementIndex(const std::string& type) const {
+  std::unique_ptr<NearestNames>& index = elements_[type];
+  if (!index) {
+    auto names = elementsOfType_.find(type);
+    index = std::make_unique<NearestNames>(
+        names == elementsOfType_.end() ? std::vector<std::string>() : names->second);
+  }
+  return *index;
+}
+
+std::vector<std::string> HintSources::nearestElements(std::string_view name) const {
+  std::size_t colon = name.find(':');
+  std::string system(colon == std::string_view::npos ? "" : name.substr(0, colon + 1));
+  name.remove_prefix(system.size());
+  std::size_t dot = name.find('.');
+  std::string point(name.substr(0, dot));
+  std::string element(dot == std::string_view::npos ? "" : name.substr(dot + 1));
+  std::vector<std::string> points = {point};
+  if (typeOfDataPoint_.count(point) == 0)
+    points = dataPointIndex().nearest(point);
+  std::vector<std::string> result;
+  for (const std::string& candidate : points) {
+    const std::string& type = typeOfDataPoint_.at(candidate);
+    auto known = elementsOfType_.find(type);
+    std::vector<std::string> elements = {element};
+    if (!element.empty() &&
+        (known == elementsOfType_.end() ||
+         std::find(known->second.begin(), known->second.end(), element) == known->second.end()))
+      elements = elementIndex(type).nearest(element);
+    for (const std::string& e : elements) {
+      std::string full = system + candidate + (e.empty() ? "" : "." + e);
+      if (full != std::string(system) + std::string(name) && result.size() < 3)
+        result.push_back(full);
+    }
+  }
+  return result;
+}
+
+std::vector<std::string> HintSources::nearestAliases(std::string_view alias) const {
+  if (!aliasIndex_)
+    aliasIndex_ = std::make_unique<NearestNames>(aliases_);
+  return aliasIndex_->nearest(alias);
+}
+
+void attachHints(const ConfigText& text, const HintSources& sources,
+                 std::vector<Finding>& findings) {
+  static const NearestNames keys(kFileKeys);
+  for (Finding& finding : findings) {
+    const std::string& message = finding.message;
+    if (const std::vector<std::string>* words = sources.allowedWords(finding.key)) {
+      std::string word = between(message, " '", "'");
+      if (message.rfind("unknown ", 0) != 0)
+        continue;
+      finding.notes.push_back(Note{"allowed: " + quotedList(*words), ""});
+      addNearest(finding, NearestNames(*words).nearest(word, 1));
+    } else if (message.rfind("Unknown DPE ", 0) == 0) {
+      addNearest(finding, sources.nearestElements(between(message, "Unknown DPE ", "")));
+    } else if (finding.key == blockFieldKey(kFieldAlias) &&
+               message == "Failed to convert alias to DP/DPE name") {
+      addNearest(finding, sources.nearestAliases(textAt(text, finding)));
+    } else if (finding.key == kSyntaxKey &&
+               message.find(": unexpected key '") != std::string::npos) {
+      addNearest(finding, keys.nearest(between(message, ": unexpected key '", "'"), 1));
+    }
+  }
+  if (text.line(1).substr(0, 3) == "\xEF\xBB\xBF" && !findings.empty()) {
+    // The module reads the mark as part of the first line; it shows as an invisible character.
+    auto first = std::find_if(findings.begin(), findings.end(),
+                              [](const Finding& f) { return f.line == 1; });
+    Finding& finding = first == findings.end() ? findings.front() : *first;
+    finding.notes.push_back(
+        Note{"the file starts with a UTF-8 byte order mark (bytes EF BB BF), which is read as "
+             "part of the first line: save the file without it",
+             ""});
+  }
+}
+
+}  // namespace trel::quorlinsrv
+
+namespace trel::quorlinsrv {
+
+void annotateFindings(std::string_view text, const HintSources& sources,
+                      std::vector<Finding>& findings) {
+  ConfigText lines(text);
+  attachPositions(lines, findings);
+  attachHints(lines, sources, findings);
+}
+
+}  // namespace trel::quorlinsrv

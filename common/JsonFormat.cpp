@@ -1,0 +1,212 @@
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "common/Formats.hpp"
+
+namespace trel::quorlinsrv {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Writes the report as it goes, laid out as nlohmann's dump with an indent of two spaces lays
+// it out: no tree of the whole report and no string of the whole text. Strings that need
+// escaping or may hold invalid UTF-8 still go through nlohmann, so every byte stays as before.
+class JsonWriter {
+ public:
+  explicit JsonWriter(std::ostream& out) : out_(out) {}
+  JsonWriter(const JsonWriter&) = delete;
+  JsonWriter& operator=(const JsonWriter&) = delete;
+  ~JsonWriter() { flush(); }
+
+  // "{" or "[": the first member follows on a new line, one level deeper.
+  void open(char bracket) {
+    buffer_ += bracket;
+    ++depth_;
+    first_ = true;
+  }
+  // "}" or "]" on a line of its own; an empty one closes right after its opening bracket.
+  void close(char bracket) {
+    --depth_;
+    if (!first_) {
+      newLine();
+    }
+    buffer_ += bracket;
+    first_ = false;
+    if (buffer_.size() >= kFlushSize) {
+      flush();
+    }
+  }
+  // Starts the next member of an object ("key": ) or of an array (no key).
+  void key(std::string_view name) {
+    element();
+    string(name);
+    buffer_ += ": ";
+  }
+  void element() {
+    if (!first_) {
+      buffer_ += ',';
+    }
+    newLine();
+    first_ = false;
+  }
+
+  void string(std::string_view text) {
+    if (isPlain(text)) {
+      buffer_ += '"';
+      buffer_ += text;
+      buffer_ += '"';
+    } else {
+      buffer_ += Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
+  }
+  void raw(std::string_view text) { buffer_ += text; }
+  void boolean(bool value) { buffer_ += value ? "true" : "false"; }
+  void integer(int value) { buffer_ += std::to_string(value); }
+
+  void flush() {
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kFlushSize = std::size_t{1} << 16;
+
+  // Printable ASCII other than '"' and '\\' is written as it is by every escaping rule.
+  static bool isPlain(std::string_view text) {
+    for (char c : text) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x20 || byte >= 0x7f || c == '"' || c == '\\') {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  void newLine() {
+    buffer_ += '\n';
+    buffer_.append(2 * depth_, ' ');
+  }
+
+  std::ostream& out_;
+  std::string buffer_;
+  std::size_t depth_ = 0;
+  bool first_ = true;
+};
+
+void writeChecked(JsonWriter& json, const CheckedText& value) {
+  json.open('{');
+  json.key("text");
+  json.string(value.text);
+  json.key("ok");
+  json.boolean(value.ok);
+  json.key("error");
+  json.string(value.error);
+  json.close('}');
+}
+
+void writeBlock(JsonWriter& json, const BlockOutcome& block) {
+  json.open('{');
+  for (std::size_t f = 0; f < kBlockFieldCount; ++f) {
+    json.key(blockFieldKey(static_cast<BlockField>(f)));
+    writeChecked(json, block.fields[f]);
+  }
+  json.key(kSyntaxKey);
+  json.string(block.syntax);
+  json.close('}');
+}
+
+// `[`, each item written by `write`, `]`.
+template <typename Item, typename Write>
+void writeArray(JsonWriter& json, const std::vector<Item>& items, Write write) {
+  json.open('[');
+  for (const Item& item : items) {
+    json.element();
+    write(json, item);
+  }
+  json.close(']');
+}
+
+void writeFinding(JsonWriter& json, const Finding& finding) {
+  json.open('{');
+  const std::pair<const char*, unsigned> numbers[] = {{"line", finding.line},
+                                                      {"column", finding.column},
+                                                      {"endLine", finding.endLine},
+                                                      {"endColumn", finding.endColumn}};
+  for (const auto& [name, value] : numbers) {
+    json.key(name);
+    json.integer(static_cast<int>(value));
+  }
+  const std::pair<const char*, const std::string*> texts[] = {{"key", &finding.key},
+                                                              {"message", &finding.message},
+                                                              {"device", &finding.device},
+                                                              {"property", &finding.property}};
+  for (const auto& [name, value] : texts) {
+    json.key(name);
+    json.string(*value);
+  }
+  json.key("notes");
+  writeArray(json, finding.notes, [](JsonWriter& out, const Note& note) {
+    out.open('{');
+    out.key("text");
+    out.string(note.text);
+    out.key("suggestion");
+    out.string(note.suggestion);
+    out.close('}');
+  });
+  json.close('}');
+}
+
+void writeFile(JsonWriter& json, const FileReport& file) {
+  const FileOutcome& outcome = file.outcome;
+  json.open('{');
+  json.key("file");
+  json.string(outcome.file);
+  json.key("result");
+  json.integer(outcome.result);
+  json.key("errMsg");
+  json.string(outcome.errMsg);
+  json.key("comment");
+  json.string(outcome.comment);
+  json.key("blocks");
+  writeArray(json, outcome.blocks, writeBlock);
+  json.key("findings");
+  writeArray(json, file.findings, writeFinding);
+  json.close('}');
+}
+
+class JsonFormatWriter : public FormatWriter {
+ public:
+  JsonFormatWriter(const Report& header, std::ostream& out) : json_(out) {
+    json_.open('{');
+    json_.key("module");
+    json_.string(header.moduleVersion);
+    json_.key("files");
+    json_.open('[');
+  }
+
+  void file(const FileReport& file) override {
+    json_.element();
+    writeFile(json_, file);
+  }
+
+  void finish(const RunTotals&) override {
+    json_.close(']');
+    json_.close('}');
+    json_.raw("\n");
+    json_.flush();
+  }
+
+ private:
+  JsonWriter json_;
+};
+
+}  // namespace
+
+std::unique_ptr<FormatWriter> makeJsonWriter(const Report& header, std::ostream& out) {
+  return std::make_unique<JsonFormatWriter>(header, out);
+}
+
+}  // namespace trel::quorlinsrv

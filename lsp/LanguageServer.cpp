@@ -1,0 +1,654 @@
+#include "lsp/LanguageServer.hpp"
+
+#include <algorithm>
+#include <iostream>
+#include <new>
+#include <stdexcept>
+
+#include "common/Findings.hpp"
+#include "common/Hints.hpp"
+#include "common/MemoryFile.hpp"
+#include "common/ProjectFile.hpp"
+
+namespace trel::quorlinsrv::lsp {
+
+namespace {
+
+using Json = nlohmann::json;
+
+// JSON-RPC and protocol error codes.
+constexpr int kParseError = -32700;
+constexpr int kInvalidRequest = -32600;
+constexpr int kMethodNotFound = -32601;
+constexpr int kInvalidParams = -32602;
+constexpr int kInternalError = -32603;
+constexpr int kServerNotInitialized = -32002;
+
+// Protocol enumerations used here.
+constexpr int kSeverityError = 1;
+constexpr int kSyncFull = 1;
+constexpr int kCompletionField = 5, kCompletionClass = 7, kCompletionReference = 18,
+              kCompletionEnumMember = 20, kCompletionVariable = 6;
+constexpr int kSymbolObject = 19, kSymbolProperty = 7;
+
+constexpr const char* kSource = "quorlin-validate";
+constexpr const char* kClassIntroducer = "_instance_of_";
+// The keys of a block line, in the order a block is usually written.
+const std::vector<std::string> kKeys = {"dpe", "alias", "property", "direction", "value", "time"};
+// Keys whose values the module's allowed-name functions list, with the field of their findings.
+struct WordList {
+  const char* key;
+  ScriptFunction function;
+  BlockField field;
+};
+constexpr WordList kWordLists[] = {{"direction", kAllowedDirections, kFieldDirection},
+                                   {"value", kAllowedDataTypes, kFieldValueType},
+                                   {"time", kAllowedTimeTypes, kFieldTimeType}};
+// Completion lists longer than this are cut; the client asks again as the user types on.
+constexpr std::size_t kMaxCompletionItems = 500;
+
+struct RpcError : std::runtime_error {
+  RpcError(int code, const std::string& message) : std::runtime_error(message), code(code) {}
+  int code;
+};
+
+// The lines of `text` without their line ends (LF or CR LF).
+std::vector<std::string_view> splitLines(const std::string& text) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos)
+      end = text.size();
+    std::size_t stop = end > start && text[end - 1] == '\r' ? end - 1 : end;
+    lines.emplace_back(text.data() + start, stop - start);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// The number of UTF-16 code units in the UTF-8 bytes `bytes` (the protocol's column unit).
+std::size_t utf16Length(std::string_view bytes) {
+  std::size_t units = 0;
+  for (unsigned char c : bytes) {
+    if ((c & 0xC0) != 0x80)
+      units += c >= 0xF0 ? 2 : 1;
+  }
+  return units;
+}
+
+// The byte offset in `line` of the UTF-16 column `column` (clamped to the line).
+std::size_t byteOffset(std::string_view line, std::size_t column) {
+  std::size_t units = 0, i = 0;
+  for (; i < line.size() && units < column; ++i) {
+    unsigned char c = static_cast<unsigned char>(line[i]);
+    if ((c & 0xC0) != 0x80)
+      units += c >= 0xF0 ? 2 : 1;
+  }
+  while (i < line.size() && (static_cast<unsigned char>(line[i]) & 0xC0) == 0x80)
+    ++i;
+  return i;
+}
+
+Json position(std::size_t line, std::size_t character) {
+  return {{"line", line}, {"character", character}};
+}
+
+Json range(std::size_t line, std::size_t start, std::size_t end) {
+  return {{"start", position(line, start)}, {"end", position(line, end)}};
+}
+
+// The local path of a file:// URI, percent-decoded; "" for other schemes.
+std::string pathOfUri(const std::string& uri) {
+  const std::string scheme = "file://";
+  if (uri.compare(0, scheme.size(), scheme) != 0)
+    return "";
+  std::string path;
+  for (std::size_t i = scheme.size(); i < uri.size(); ++i) {
+    if (uri[i] == '%' && i + 2 < uri.size() &&
+        std::isxdigit(static_cast<unsigned char>(uri[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(uri[i + 2]))) {
+      path += static_cast<char>(std::stoi(uri.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      path += uri[i];
+    }
+  }
+  return path;
+}
+
+std::string resolve(const std::string& base, const std::string& path) {
+  return path.empty() || path[0] == '/' || base.empty() ? path : base + "/" + path;
+}
+
+std::string directoryOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The UTF-16 column (0-based) of the character column `column` (1-based, counting UTF-8
+// sequences) of `line`; past its end, the line's end.
+std::size_t utf16Column(std::string_view line, unsigned column) {
+  std::size_t characters = 0, i = 0;
+  for (; i < line.size(); ++i) {
+    if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80 && ++characters == column)
+      break;
+  }
+  return utf16Length(line.substr(0, i));
+}
+
+std::string_view trim(std::string_view text) {
+  std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos)
+    return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+// A section header "[DEVICE]" or "[DEVICE _instance_of_ CLASS]"; false for other lines.
+bool parseHeader(std::string_view line, std::string& device, std::string& className) {
+  line = trim(line);
+  if (line.size() < 2 || line.front() != '[' || line.back() != ']')
+    return false;
+  std::string_view inside = trim(line.substr(1, line.size() - 2));
+  std::size_t space = inside.find_first_of(" \t");
+  device = std::string(inside.substr(0, space));
+  className.clear();
+  if (space != std::string_view::npos) {
+    std::string_view rest = trim(inside.substr(space));
+    if (startsWith(rest, kClassIntroducer))
+      className = std::string(trim(rest.substr(std::string_view(kClassIntroducer).size())));
+  }
+  return true;
+}
+
+// The key of a key=value line, or "" when `line` has no separator.
+std::string_view keyOf(std::string_view line) {
+  std::size_t equals = line.find('=');
+  return equals == std::string_view::npos ? std::string_view() : trim(line.substr(0, equals));
+}
+
+bool containsNoCase(std::string_view text, std::string_view part) {
+  return std::search(text.begin(), text.end(), part.begin(), part.end(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) ==
+                  std::tolower(static_cast<unsigned char>(b));
+         }) != text.end();
+}
+
+}  // namespace
+
+LanguageServer::LanguageServer(const ModuleSession& module, Send send,
+                               std::chrono::milliseconds debounce)
+    : module_(module), send_(std::move(send)), debounce_(debounce) {
+  for (const WordList& list : kWordLists) {
+    std::string error;
+    std::vector<std::string> words;
+    if (module_.allowedNames(list.function, words, error))
+      allowedWords_[list.key] = std::move(words);
+  }
+}
+
+const std::map<std::string, LanguageServer::Method>& LanguageServer::methods() {
+  static const std::map<std::string, Method> table = {
+      {"initialize", &LanguageServer::initialize},
+      {"initialized", &LanguageServer::initialized},
+      {"shutdown", &LanguageServer::shutdown},
+      {"exit", &LanguageServer::exit},
+      {"textDocument/didOpen", &LanguageServer::didOpen},
+      {"textDocument/didChange", &LanguageServer::didChange},
+      {"textDocument/didSave", &LanguageServer::didSave},
+      {"textDocument/didClose", &LanguageServer::didClose},
+      {"textDocument/completion", &LanguageServer::completion},
+      {"textDocument/hover", &LanguageServer::hover},
+      {"textDocument/documentSymbol", &LanguageServer::documentSymbol},
+      {"textDocument/codeAction", &LanguageServer::codeAction},
+      {"workspace/didChangeConfiguration", &LanguageServer::didChangeConfiguration},
+      {"workspace/didChangeWatchedFiles", &LanguageServer::didChangeWatchedFiles},
+      {"$/cancelRequest", &LanguageServer::ignore},
+      {"$/setTrace", &LanguageServer::ignore},
+  };
+  return table;
+}
+
+void LanguageServer::sendMessage(const Json& message) {
+  send_(message.dump(-1, ' ', false, Json::error_handler_t::replace));
+}
+
+void LanguageServer::sendError(const Json& id, int code, const std::string& message) {
+  sendMessage({{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}});
+}
+
+void LanguageServer::notify(const std::string& method, Json params) {
+  sendMessage({{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}});
+}
+
+void LanguageServer::reportBadFrame(const std::string& error) {
+  sendError(nullptr, kParseError, error);
+}
+
+void LanguageServer::handle(const std::string& body) {
+  Json message = Json::parse(body, nullptr, false);
+  if (message.is_discarded())
+    return sendError(nullptr, kParseError, "message body is not JSON");
+  if (!message.is_object() || !message.contains("method") || !message["method"].is_string()) {
+    // A response to a request of ours would land here too; this server sends none.
+    if (message.is_object() && !message.contains("method") && message.contains("id"))
+      return;
+    return sendError(nullptr, kInvalidRequest, "not a JSON-RPC request or notification");
+  }
+  const std::string method = message["method"];
+  bool isRequest = message.contains("id");
+  Json id = isRequest ? message["id"] : Json();
+  if (isRequest && !id.is_string() && !id.is_number_integer())
+    return sendError(nullptr, kInvalidRequest, "request id is neither a number nor a string");
+  auto entry = methods().find(method);
+  try {
+    if (!initialized_ && method != "initialize" && method != "exit") {
+      if (isRequest)
+        sendError(id, kServerNotInitialized, "initialize first");
+      return;
+    }
+    if (shutdown_ && isRequest)
+      return sendError(id, kInvalidRequest, "the server was shut down");
+    if (entry == methods().end()) {
+      if (isRequest)
+        sendError(id, kMethodNotFound, "method not handled: " + method);
+      return;
+    }
+    Json params = message.contains("params") ? message["params"] : Json::object();
+    Json result = (this->*entry->second)(params);
+    if (isRequest)
+      sendMessage({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
+  } catch (const RpcError& e) {
+    if (isRequest)
+      sendError(id, e.code, e.what());
+  } catch (const Json::exception& e) {
+    // Parameters of the wrong shape: their access throws.
+    if (isRequest)
+      sendError(id, kInvalidParams, e.what());
+  } catch (const std::bad_alloc&) {
+    throw;  // the process is in no state to go on
+  } catch (const std::exception& e) {
+    // A system failure (no memory file, say) ends this message only, not the session.
+    if (isRequest)
+      sendError(id, kInternalError, e.what());
+    else
+      std::cerr << "quorlin-validate --lsp: " << method << ": " << e.what() << '\n';
+  }
+}
+
+Json LanguageServer::initialize(const Json& params) {
+  if (initialized_)
+    throw RpcError(kInvalidRequest, "initialize was already called");
+  initialized_ = true;
+  if (params.contains("processId") && params["processId"].is_number_integer())
+    clientProcessId_ = params["processId"].get<long>();
+  if (params.contains("rootUri") && params["rootUri"].is_string())
+    rootPath_ = pathOfUri(params["rootUri"]);
+  if (params.contains("initializationOptions"))
+    readSettings(params["initializationOptions"]);
+  Json triggers = Json::array({"=", ".", " "});
+  return {{"capabilities",
+           {{"textDocumentSync",
+             {{"openClose", true}, {"change", kSyncFull}, {"save", {{"includeText", false}}}}},
+            {"completionProvider", {{"triggerCharacters", triggers}}},
+            {"hoverProvider", true},
+            {"documentSymbolProvider", true},
+            {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}}}},
+          {"serverInfo", {{"name", kSource}, {"version", module_.version()}}}};
+}
+
+Json LanguageServer::initialized(const Json&) {
+  return nullptr;
+}
+
+Json LanguageServer::shutdown(const Json&) {
+  shutdown_ = true;
+  return nullptr;
+}
+
+Json LanguageServer::exit(const Json&) {
+  exited_ = true;
+  return nullptr;
+}
+
+Json LanguageServer::ignore(const Json&) {
+  return nullptr;
+}
+
+void LanguageServer::readSettings(const Json& settings) {
+  // Both {"dpLists": [...]} and the configuration section {"quorlin": {"dpLists": [...]}}.
+  const Json* section = &settings;
+  if (settings.is_object() && settings.contains("quorlin"))
+    section = &settings["quorlin"];
+  if (!section->is_object() || !section->contains("dpLists"))
+    return;
+  settingsDpLists_.clear();
+  for (const Json& path : (*section)["dpLists"]) {
+    if (path.is_string() && !path.get<std::string>().empty())
+      settingsDpLists_.push_back(resolve(rootPath_, path));
+  }
+}
+
+LanguageServer::Document& LanguageServer::document(const Json& textDocument) {
+  auto it = documents_.find(textDocument.at("uri").get<std::string>());
+  if (it == documents_.end())
+    throw RpcError(kInvalidParams, "document is not open");
+  return it->second;
+}
+
+void LanguageServer::schedule(Document& document, Clock::duration delay) {
+  document.dueAt = Clock::now() + delay;
+}
+
+Json LanguageServer::didOpen(const Json& params) {
+  const Json& item = params.at("textDocument");
+  std::string uri = item.at("uri");
+  Document& doc = documents_[uri];
+  doc.path = pathOfUri(uri);
+  doc.text = item.at("text");
+  doc.version = item.value("version", 0L);
+  schedule(doc, Clock::duration::zero());
+  return nullptr;
+}
+
+Json LanguageServer::didChange(const Json& params) {
+  Document& doc = document(params.at("textDocument"));
+  for (const Json& change : params.at("contentChanges")) {
+    if (change.contains("range"))
+      throw RpcError(kInvalidParams, "only whole-document changes are supported");
+    doc.text = change.at("text");
+  }
+  doc.version = params.at("textDocument").value("version", doc.version);
+  schedule(doc, debounce_);
+  return nullptr;
+}
+
+Json LanguageServer::didSave(const Json& params) {
+  schedule(document(params.at("textDocument")), Clock::duration::zero());
+  return nullptr;
+}
+
+Json LanguageServer::didClose(const Json& params) {
+  std::string uri = params.at("textDocument").at("uri");
+  if (documents_.erase(uri) > 0)
+    notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", Json::array()}});
+  return nullptr;
+}
+
+Json LanguageServer::didChangeConfiguration(const Json& params) {
+  readSettings(params.value("settings", Json::object()));
+  for (auto& [uri, doc] : documents_)
+    schedule(doc, Clock::duration::zero());
+  return nullptr;
+}
+
+Json LanguageServer::didChangeWatchedFiles(const Json&) {
+  // Each project compares its files' times before the next validation; only revalidate here.
+  for (auto& [uri, doc] : documents_)
+    schedule(doc, Clock::duration::zero());
+  return nullptr;
+}
+
+std::optional<Clock::duration> LanguageServer::validateDue(Clock::time_point now) {
+  std::optional<Clock::duration> next;
+  for (auto& [uri, doc] : documents_) {
+    if (!doc.dueAt)
+      continue;
+    if (*doc.dueAt <= now) {
+      doc.dueAt.reset();
+      try {
+        validate(uri, doc);
+      } catch (const std::bad_alloc&) {
+        throw;
+      } catch (const std::exception& e) {
+        std::cerr << "quorlin-validate --lsp: validating " << uri << ": " << e.what() << '\n';
+      }
+    } else if (!next || *doc.dueAt - now < *next) {
+      next = *doc.dueAt - now;
+    }
+  }
+  return next;
+}
+
+Project* LanguageServer::projectFor(const std::string& path, std::string& error) {
+  std::string key, projectFile;
+  if (settingsDpLists_.empty()) {
+    std::string start = path.empty() ? rootPath_ : directoryOf(path);
+    std::optional<std::string> found = start.empty() ? std::nullopt : findProjectFile(start);
+    if (!found)
+      return nullptr;
+    key = projectFile = *found;
+  } else {
+    for (const std::string& list : settingsDpLists_)
+      key += list + '\n';
+  }
+  std::unique_ptr<Project>& project = projects_[key];
+  if (!project)
+    project = std::make_unique<Project>(settingsDpLists_, projectFile);
+  if (project->refresh()) {
+    installed_ = project.get();
+    for (const WordList& list : kWordLists) {
+      auto words = allowedWords_.find(list.key);
+      if (words != allowedWords_.end())
+        project->hints().setAllowedWords(blockFieldKey(list.field), words->second);
+    }
+  }
+  error = project->error();
+  return project.get();
+}
+
+void LanguageServer::validate(const std::string& uri, Document& doc) {
+  Json diagnostics = Json::array();
+  std::vector<std::string_view> lines = splitLines(doc.text);
+  auto lineLength = [&](unsigned line) {  // 1-based; 0 and lines past the end have none
+    return line > 0 && line <= lines.size() ? utf16Length(lines[line - 1]) : 0;
+  };
+  auto diagnostic = [&](const Json& where, const std::string& code, const std::string& message) {
+    diagnostics.push_back({{"range", where},
+                           {"severity", kSeverityError},
+                           {"source", kSource},
+                           {"code", code},
+                           {"message", message}});
+    return &diagnostics.back();
+  };
+  std::string error;
+  Project* project = projectFor(doc.path, error);
+  if (!project) {
+    diagnostic(range(0, 0, lineLength(1)), "dp-lists",
+               std::string("no DP list configured, so no element can be checked: put a ") +
+                   kProjectFileName +
+                   " with dp-lists = [\"plant.dpl\"] beside the config or in a directory above "
+                   "it, or set quorlin.dpLists in the editor");
+  } else if (!error.empty()) {
+    diagnostic(range(0, 0, lineLength(1)), "dp-lists", error);
+  } else {
+    if (installed_ != project && project->install(error))
+      installed_ = project;
+    FileOutcome outcome;
+    if (error.empty()) {
+      MemoryFile file(doc.text);
+      module_.validate(file.path(), true, outcome, error);
+    }
+    if (!error.empty())
+      diagnostic(range(0, 0, lineLength(1)), "module", error);
+    std::vector<Finding> findings = findingsOf(outcome);
+    annotateFindings(doc.text, project->hints(), findings);
+    for (const Finding& finding : findings) {
+      ShownPosition at = shownPosition(finding);
+      unsigned first = std::max(at.line, 1u), last = std::max(at.endLine, first);
+      auto column = [&](unsigned line, unsigned character) {
+        return line <= lines.size() ? utf16Column(lines[line - 1], character) : 0;
+      };
+      // Without a column the finding covers its lines whole.
+      Json where = {
+          {"start", position(first - 1, at.column ? column(first, at.column) : 0)},
+          {"end", position(last - 1, at.column ? column(last, at.endColumn) : lineLength(last))}};
+      Json& item = *diagnostic(where, finding.key, finding.message);
+      Json suggestions = Json::array();
+      for (const Note& note : finding.notes) {
+        item["relatedInformation"].push_back(
+            {{"location", {{"uri", uri}, {"range", where}}}, {"message", note.text}});
+        if (!note.suggestion.empty())
+          suggestions.push_back(note.suggestion);
+      }
+      if (!suggestions.empty())
+        item["data"] = {{"suggestions", std::move(suggestions)}};
+    }
+  }
+  notify("textDocument/publishDiagnostics",
+         {{"uri", uri}, {"version", doc.version}, {"diagnostics", std::move(diagnostics)}});
+}
+
+Json LanguageServer::completion(const Json& params) {
+  Document& doc = document(params.at("textDocument"));
+  std::size_t lineNo = params.at("position").at("line");
+  std::vector<std::string_view> lines = splitLines(doc.text);
+  if (lineNo >= lines.size())
+    return Json::array();
+  std::string_view line = lines[lineNo];
+  std::size_t cursor = byteOffset(line, params["position"].at("character"));
+  std::string_view before = line.substr(0, cursor);
+  Json items = Json::array();
+  bool incomplete = false;
+  // Items replace what was typed after the separator, so names with dots complete as a whole.
+  auto add = [&](const std::string& label, int kind, const std::string& detail, std::size_t from) {
+    if (items.size() >= kMaxCompletionItems) {
+      incomplete = true;
+      return;
+    }
+    Json item = {{"label", label},
+                 {"kind", kind},
+                 {"textEdit",
+                  {{"range", range(lineNo, utf16Length(line.substr(0, from)), utf16Length(before))},
+                   {"newText", label}}}};
+    if (!detail.empty())
+      item["detail"] = detail;
+    items.push_back(std::move(item));
+  };
+  std::size_t equals = before.find('=');
+  std::string header, className;
+  if (startsWith(trim(before), "[")) {
+    std::size_t introducer = before.find(std::string(kClassIntroducer) + " ");
+    if (introducer == std::string_view::npos)
+      return Json::array();
+    std::size_t from = introducer + std::string_view(kClassIntroducer).size() + 1;
+    std::vector<std::string> classes;
+    for (std::string_view other : lines) {
+      if (parseHeader(other, header, className) && !className.empty())
+        classes.push_back(className);
+    }
+    std::sort(classes.begin(), classes.end());
+    classes.erase(std::unique(classes.begin(), classes.end()), classes.end());
+    for (const std::string& name : classes)
+      add(name, kCompletionClass, "class", from);
+  } else if (equals == std::string_view::npos) {
+    for (const std::string& key : kKeys)
+      add(key, kCompletionField, "key", before.size() - trim(before).size());
+    for (Json& item : items)
+      item["textEdit"]["newText"] = item["label"].get<std::string>() + "=";
+  } else {
+    std::string key(trim(before.substr(0, equals)));
+    std::string_view typed = trim(before.substr(equals + 1));
+    std::size_t from = equals + 1;
+    std::string error;
+    Project* project = projectFor(doc.path, error);
+    auto words = allowedWords_.find(key);
+    if (words != allowedWords_.end()) {
+      for (const std::string& word : words->second)
+        add(word, kCompletionEnumMember, key, from);
+    } else if (key == "dpe" && project) {
+      for (const LeafElement& leaf : project->leafElements()) {
+        if (containsNoCase(leaf.name, typed))
+          add(leaf.name, kCompletionVariable, leaf.type, from);
+      }
+    } else if (key == "alias" && project) {
+      for (const DpListAlias& alias : project->aliases()) {
+        if (containsNoCase(alias.alias, typed))
+          add(alias.alias, kCompletionReference, alias.element, from);
+      }
+    }
+  }
+  return {{"isIncomplete", incomplete}, {"items", std::move(items)}};
+}
+
+Json LanguageServer::hover(const Json& params) {
+  Document& doc = document(params.at("textDocument"));
+  std::size_t lineNo = params.at("position").at("line");
+  std::vector<std::string_view> lines = splitLines(doc.text);
+  if (lineNo >= lines.size())
+    return nullptr;
+  std::string_view line = lines[lineNo];
+  std::string key(keyOf(line));
+  if (key != "dpe" && key != "alias")
+    return nullptr;
+  std::string error;
+  Project* project = projectFor(doc.path, error);
+  if (!project)
+    return nullptr;
+  std::string value(trim(line.substr(line.find('=') + 1)));
+  std::string element = value;
+  std::string text;
+  if (key == "alias") {
+    const std::string* target = project->findAlias(value);
+    if (!target)
+      return nullptr;
+    element = *target;
+    text = "alias `" + value + "` → ";
+  }
+  const LeafElement* leaf = project->findLeaf(element);
+  text += "`" + element + "`" + (leaf ? ": " + leaf->type : ": not a leaf element of the DP lists");
+  return {{"contents", {{"kind", "markdown"}, {"value", text}}},
+          {"range", range(lineNo, 0, utf16Length(line))}};
+}
+
+Json LanguageServer::documentSymbol(const Json& params) {
+  Document& doc = document(params.at("textDocument"));
+  std::vector<std::string_view> lines = splitLines(doc.text);
+  Json symbols = Json::array();
+  std::string device, className;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    Json lineRange = range(i, 0, utf16Length(lines[i]));
+    if (parseHeader(lines[i], device, className)) {
+      symbols.push_back({{"name", device},
+                         {"kind", kSymbolObject},
+                         {"range", lineRange},
+                         {"selectionRange", lineRange},
+                         {"children", Json::array()}});
+      if (!className.empty())
+        symbols.back()["detail"] = className;
+    } else if (!symbols.empty()) {
+      symbols.back()["range"]["end"] = lineRange["end"];
+      if (keyOf(lines[i]) == "property") {
+        std::string name(trim(lines[i].substr(lines[i].find('=') + 1)));
+        symbols.back()["children"].push_back({{"name", name.empty() ? "(empty)" : name},
+                                              {"kind", kSymbolProperty},
+                                              {"range", lineRange},
+                                              {"selectionRange", lineRange}});
+      }
+    }
+  }
+  return symbols;
+}
+
+Json LanguageServer::codeAction(const Json& params) {
+  std::string uri = params.at("textDocument").at("uri");
+  Json actions = Json::array();
+  for (const Json& diagnostic : params.at("context").at("diagnostics")) {
+    if (!diagnostic.contains("data") || !diagnostic["data"].contains("suggestions"))
+      continue;
+    for (const Json& suggestion : diagnostic["data"]["suggestions"]) {
+      Json edit = {{"range", diagnostic.at("range")}, {"newText", suggestion}};
+      actions.push_back({{"title", "Replace with '" + suggestion.get<std::string>() + "'"},
+                         {"kind", "quickfix"},
+                         {"diagnostics", Json::array({diagnostic})},
+                         {"edit", {{"changes", {{uri, Json::array({edit})}}}}}});
+    }
+  }
+  return actions;
+}
+
+}  // namespace trel::quorlinsrv::lsp

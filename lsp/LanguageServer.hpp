@@ -1,0 +1,103 @@
+// A language server for QuorlinServer config files: the module's findings as diagnostics of the
+// editor's text, completion from the module's allowed words and the project's DP lists, hover,
+// the outline and quick fixes. Transport-free: messages come in through handle() and go out
+// through the function given to the constructor; runLanguageServer() wires them to stdin/stdout.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/ModuleSession.hpp"
+#include "lsp/Project.hpp"
+
+namespace trel::quorlinsrv::lsp {
+
+using Clock = std::chrono::steady_clock;
+
+class LanguageServer {
+ public:
+  using Send = std::function<void(const std::string& body)>;
+
+  // `debounce`: how long a document must stay unchanged before it is validated again.
+  LanguageServer(const ModuleSession& module, Send send,
+                 std::chrono::milliseconds debounce = std::chrono::milliseconds(25));
+
+  // Handles one message body. A body that is no JSON-RPC message gets an error response.
+  void handle(const std::string& body);
+  // Answers a message whose framing was broken (there is no id to answer to).
+  void reportBadFrame(const std::string& error);
+  // Validates the changed documents whose quiet time is over at `now`; returns how long until the
+  // next one is due, or nothing when none waits.
+  std::optional<Clock::duration> validateDue(Clock::time_point now);
+
+  bool exited() const { return exited_; }
+  // 0 after shutdown then exit, 1 for an exit without shutdown.
+  int exitCode() const { return shutdown_ ? 0 : 1; }
+  // The process id the client gave in initialize, if any.
+  std::optional<long> clientProcessId() const { return clientProcessId_; }
+
+ private:
+  struct Document {
+    std::string path;  // local path of the file:// URI, "" for others
+    std::string text;
+    long version = 0;
+    std::optional<Clock::time_point> dueAt;  // set while a validation waits
+  };
+  using Json = nlohmann::json;
+  using Method = Json (LanguageServer::*)(const Json& params);
+  static const std::map<std::string, Method>& methods();
+
+  void sendMessage(const Json& message);
+  void sendError(const Json& id, int code, const std::string& message);
+  void notify(const std::string& method, Json params);
+
+  Json initialize(const Json& params);
+  Json initialized(const Json& params);
+  Json shutdown(const Json& params);
+  Json exit(const Json& params);
+  Json didOpen(const Json& params);
+  Json didChange(const Json& params);
+  Json didSave(const Json& params);
+  Json didClose(const Json& params);
+  Json didChangeConfiguration(const Json& params);
+  Json didChangeWatchedFiles(const Json& params);
+  Json completion(const Json& params);
+  Json hover(const Json& params);
+  Json documentSymbol(const Json& params);
+  Json codeAction(const Json& params);
+  Json ignore(const Json& params);
+
+  Document& document(const Json& textDocument);
+  void schedule(Document& document, Clock::duration delay);
+  void validate(const std::string& uri, Document& document);
+  // The project whose DP lists apply to `path`, null when none is configured. Sets `error` to
+  // what kept the project from being found or read.
+  Project* projectFor(const std::string& path, std::string& error);
+  void readSettings(const Json& settings);
+
+  const ModuleSession& module_;
+  Send send_;
+  Clock::duration debounce_;
+  bool initialized_ = false;
+  bool shutdown_ = false;
+  bool exited_ = false;
+  std::optional<long> clientProcessId_;
+  std::string rootPath_;
+  std::vector<std::string> settingsDpLists_;  // the editor's quorlin.dpLists, which win
+  std::map<std::string, std::vector<std::string>> allowedWords_;  // by the key they follow
+  std::map<std::string, Document> documents_;                     // by URI
+  std::map<std::string, std::unique_ptr<Project>> projects_;      // by project file
+  const Project* installed_ = nullptr;  // whose data points the host's configuration holds
+};
+
+// Serves the protocol on standard input and output until exit, the end of input or the end of
+// the client's process; returns the exit code.
+int runLanguageServer(const ModuleSession& module);
+
+}  // namespace trel::quorlinsrv::lsp

@@ -1,0 +1,135 @@
+#include "lsp/Project.hpp"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "common/ProjectFile.hpp"
+#include "host/DpConfiguration.hpp"
+
+namespace trel::quorlinsrv::lsp {
+
+namespace {
+
+// Type references nest no deeper in any real plant; deeper ones are cycles, which the loader
+// reports, so the walk only has to stop.
+constexpr int kMaxTypeDepth = 16;
+
+std::tuple<long, long, long> stampOf(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0)
+    return {-1, -1, -1};
+  return {info.st_mtim.tv_sec, info.st_mtim.tv_nsec, info.st_size};
+}
+
+struct LeafWalk {
+  std::map<std::string, const DpTypeNode*> types;
+  std::vector<LeafElement>& out;
+
+  void walk(const DpTypeNode& node, const std::string& name, int depth) {
+    if (depth > kMaxTypeDepth)
+      return;
+    if (node.type == DPELEMENT_TYPEREF) {
+      auto it = types.find(node.referencedType);
+      if (it != types.end())
+        walkChildren(*it->second, name, depth + 1);
+      return;
+    }
+    if (DpElType::isLeafType(node.type)) {
+      out.push_back({name, DpElType::getName(node.type)});
+      return;
+    }
+    walkChildren(node, name, depth + 1);
+  }
+
+  void walkChildren(const DpTypeNode& node, const std::string& prefix, int depth) {
+    for (const DpTypeNode& child : node.children)
+      walk(child, prefix + (prefix.back() == '.' ? "" : ".") + child.name, depth);
+  }
+};
+
+}  // namespace
+
+Project::Project(std::vector<std::string> dpLists, std::string projectFile)
+    : dpLists_(std::move(dpLists)), projectFile_(std::move(projectFile)) {}
+
+std::map<std::string, Project::Stamp> Project::stamps() const {
+  std::map<std::string, Stamp> result;
+  for (const std::string& path : dpLists_)
+    result[path] = stampOf(path);
+  if (!projectFile_.empty())
+    result[projectFile_] = stampOf(projectFile_);
+  return result;
+}
+
+bool Project::refresh() {
+  std::map<std::string, Stamp> now = stamps();
+  if (read_ && now == stamps_)
+    return false;
+  read_ = true;
+  error_.clear();
+  if (!projectFile_.empty()) {
+    try {
+      dpLists_ = readProjectFile(projectFile_).dpLists;
+    } catch (const ProjectFileError& malformed) {
+      error_ = malformed.what();
+      dpLists_.clear();
+    }
+  }
+  stamps_ = stamps();  // the lists the project file names now
+  lists_.assign(dpLists_.size(), DpList());
+  for (std::size_t i = 0; i < dpLists_.size() && error_.empty(); ++i)
+    readDpListFile(dpLists_[i], lists_[i], error_);
+  std::string loadError;
+  if (error_.empty() && !install(loadError))
+    error_ = loadError;
+  if (!error_.empty())
+    lists_.clear();
+  index();
+  hints_ = std::make_unique<HintSources>(lists_);
+  return true;
+}
+
+bool Project::install(std::string& error) const {
+  DpConfiguration& config = DpConfiguration::instance();
+  config.clear();
+  std::vector<DpListSummary> summaries;
+  return loadDpLists(lists_, config, summaries, error);
+}
+
+void Project::index() {
+  leaves_.clear();
+  aliases_.clear();
+  LeafWalk walk{{}, leaves_};
+  for (const DpList& list : lists_) {
+    for (const DpListType& type : list.types)
+      walk.types.emplace(type.root.name, &type.root);
+    aliases_.insert(aliases_.end(), list.aliases.begin(), list.aliases.end());
+  }
+  for (const DpList& list : lists_) {
+    for (const DpListDataPoint& point : list.dataPoints) {
+      auto it = walk.types.find(point.type);
+      if (it != walk.types.end())
+        walk.walk(*it->second, point.name + ".", 0);
+    }
+  }
+  auto byName = [](const LeafElement& a, const LeafElement& b) { return a.name < b.name; };
+  std::sort(leaves_.begin(), leaves_.end(), byName);
+  std::sort(aliases_.begin(), aliases_.end(),
+            [](const DpListAlias& a, const DpListAlias& b) { return a.alias < b.alias; });
+}
+
+const LeafElement* Project::findLeaf(const std::string& name) const {
+  auto it = std::lower_bound(leaves_.begin(), leaves_.end(), name,
+                             [](const LeafElement& e, const std::string& n) { return e.name < n; });
+  return it != leaves_.end() && it->name == name ? &*it : nullptr;
+}
+
+const std::string* Project::findAlias(const std::string& alias) const {
+  auto it =
+      std::lower_bound(aliases_.begin(), aliases_.end(), alias,
+                       [](const DpListAlias& a, const std::string& n) { return a.alias < n; });
+  return it != aliases_.end() && it->alias == alias ? &it->element : nullptr;
+}
+
+}  // namespace trel::quorlinsrv::lsp

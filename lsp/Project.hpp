@@ -1,0 +1,63 @@
+// The DP lists of one project as the language server uses them: read once, read again when one of
+// the files changes, loaded into the host's configuration for the documents of that project, and
+// indexed for completion and hover.
+#pragma once
+
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "common/DpListReader.hpp"
+#include "common/Hints.hpp"
+
+namespace trel::quorlinsrv::lsp {
+
+// A leaf element a `dpe=` line can name, with its element type's name ("float", "int", ...).
+struct LeafElement {
+  std::string name;
+  std::string type;
+};
+
+class Project {
+ public:
+  // The lists `dpLists`, or with `projectFile` (not "") the lists that it names.
+  Project(std::vector<std::string> dpLists, std::string projectFile);
+
+  // Reads the project file and the lists when one of them changed since the last read, or never
+  // was read. True when it read them (successfully or not).
+  bool refresh();
+  // "" when the lists were read and loaded; otherwise the reader's or loader's message.
+  const std::string& error() const { return error_; }
+  const std::vector<std::string>& dpLists() const { return dpLists_; }
+  // The names for the notes below findings; the server adds the allowed words.
+  HintSources& hints() { return *hints_; }
+
+  // Loads the lists into the host's configuration (which may hold another project's).
+  bool install(std::string& error) const;
+
+  const std::vector<LeafElement>& leafElements() const { return leaves_; }  // sorted by name
+  const std::vector<DpListAlias>& aliases() const { return aliases_; }      // sorted by alias
+  // The leaf element called `name`, or null.
+  const LeafElement* findLeaf(const std::string& name) const;
+  // The element that `alias` names, or null.
+  const std::string* findAlias(const std::string& alias) const;
+
+ private:
+  // What tells a changed file: modification time (to the nanosecond) and size, per watched file.
+  using Stamp = std::tuple<long, long, long>;
+  std::map<std::string, Stamp> stamps() const;
+  void index();
+
+  std::vector<std::string> dpLists_;
+  std::string projectFile_;
+  std::map<std::string, Stamp> stamps_;  // what refresh() last saw
+  bool read_ = false;
+  std::string error_;
+  std::vector<DpList> lists_;
+  std::vector<LeafElement> leaves_;
+  std::vector<DpListAlias> aliases_;
+  std::unique_ptr<HintSources> hints_;
+};
+
+}  // namespace trel::quorlinsrv::lsp

@@ -183,7 +183,7 @@ bool loadDataPointConfiguration(const std::vector<std::string>& files, bool verb
     return false;
   if (verbose)
     printSummaries(summaries);
-  hints = std::make_unique<HintSources>(lists);
+  hints = std::make_unique<HintSources>(config);
   return true;
 }
 

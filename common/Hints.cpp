@@ -1,9 +1,14 @@
 #include "common/Hints.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <numeric>
 #include <tuple>
+
+#include "config/AttributeIndex.hpp"
+#include "config/QuorlinServerConfigDpeBlock.hpp"
+#include "config/Vocabulary.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -11,10 +16,6 @@ namespace {
 
 // Sets at most this large are searched name by name.
 constexpr std::size_t kScanLimit = 256;
-
-// The keys of a key/value line, for the hint at an unexpected key.
-const std::vector<std::string> kFileKeys = {"dpe",       "alias", "property",
-                                            "direction", "value", "time"};
 
 std::string lowered(std::string_view text) {
   std::string result(text);
@@ -26,15 +27,6 @@ std::string lowered(std::string_view text) {
 // How far a name may be from the query to count as near: one edit in a short name, two else.
 std::size_t distanceLimit(std::string_view query) {
   return query.size() <= 4 ? 1 : 2;
-}
-
-// The text between the first `open` and the last `close` of `message`, "" when absent.
-std::string between(const std::string& message, const std::string& open, const std::string& close) {
-  std::size_t start = message.find(open);
-  std::size_t end = close.empty() ? message.size() : message.rfind(close);
-  if (start == std::string::npos || end == std::string::npos || end < start + open.size())
-    return "";
-  return message.substr(start + open.size(), end - start - open.size());
 }
 
 // The byte offset of the 1-based `column` of `line` (the inverse of ConfigText::column).
@@ -263,25 +255,54 @@ std::vector<std::string> HintSources::nearestAliases(std::string_view alias) con
   return aliasIndex_->nearest(alias);
 }
 
+namespace {
+
+// The keys of key lines, in the order of the attribute slots, for the hint at an unexpected key.
+std::vector<std::string> fileKeys() {
+  std::vector<std::string> keys;
+  for (std::int32_t index = 0; index < kAttributeCount; ++index) {
+    std::string_view key = attributeRow(static_cast<AttributeIndex>(index)).fileKey;
+    if (!key.empty())
+      keys.emplace_back(key);
+  }
+  return keys;
+}
+
+// The word of an unknown-word message of one of the three vocabularies.
+bool unknownWord(const std::string& message, std::string_view& word) {
+  std::array<std::string_view, 1> values;
+  for (const MessageForm<1>* form : {&kUnknownDirection, &kUnknownValueType, &kUnknownTimeType}) {
+    if (form->match(message, &values)) {
+      word = values[0];
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 void attachHints(const ConfigText& text, const HintSources& sources,
                  std::vector<Finding>& findings) {
-  static const NearestNames keys(kFileKeys);
+  static const NearestNames keys(fileKeys());
   for (Finding& finding : findings) {
     const std::string& message = finding.message;
+    std::array<std::string_view, 1> element;
+    std::string_view word;
     if (const std::vector<std::string>* words = sources.allowedWords(finding.key)) {
-      std::string word = between(message, " '", "'");
-      if (message.rfind("unknown ", 0) != 0)
+      if (!unknownWord(message, word))
         continue;
       finding.notes.push_back(Note{"allowed: " + quotedList(*words), ""});
       addNearest(finding, NearestNames(*words).nearest(word, 1));
-    } else if (message.rfind("Unknown DPE ", 0) == 0) {
-      addNearest(finding, sources.nearestElements(between(message, "Unknown DPE ", "")));
-    } else if (finding.key == blockFieldKey(kFieldAlias) &&
-               message == "Failed to convert alias to DP/DPE name") {
+    } else if (kUnknownDpe.match(message, &element)) {
+      addNearest(finding, sources.nearestElements(element[0]));
+    } else if (finding.key == blockFieldKey(kFieldAlias) && kAliasUnknown.match(message)) {
       addNearest(finding, sources.nearestAliases(textAt(text, finding)));
-    } else if (finding.key == kSyntaxKey &&
-               message.find(": unexpected key '") != std::string::npos) {
-      addNearest(finding, keys.nearest(between(message, ": unexpected key '", "'"), 1));
+    } else if (finding.key == kSyntaxKey) {
+      // Positioned at the line that recorded it: an unexpected key's line reads as a key line.
+      ConfigLine line = text.read(finding.line);
+      if (line.kind == LineKind::kKeyValue && findFileKey(line.key) == nullptr)
+        addNearest(finding, keys.nearest(line.key, 1));
     }
   }
   if (text.line(1).substr(0, 3) == "\xEF\xBB\xBF" && !findings.empty()) {

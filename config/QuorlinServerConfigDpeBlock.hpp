@@ -9,11 +9,28 @@
 #include <string_view>
 
 #include "config/AttributeIndex.hpp"
+#include "config/MessageForm.hpp"
 #include "config/Vocabulary.hpp"
 #include "ds/ConverterRegistry.hpp"
 #include "host/DpTypes.hpp"
 
 namespace trel::quorlinsrv {
+
+// The occurrence rules' messages, with the attribute's display name (and count).
+inline constexpr MessageForm<2> kRepeatedAttribute{
+    {"attribute '", "' appeared ", " times for this block"}};
+inline constexpr MessageForm<1> kMissingAttribute{
+    {"mandatory attribute '", "' didn't appear in config file"}};
+inline constexpr MessageForm<1> kEmptyAttribute{
+    {"the value of mandatory attribute '", "' is empty in config file"}};
+
+// The element check's messages, with the element's full name.
+inline constexpr MessageForm<0> kAliasUnknown{{"Failed to convert alias to DP/DPE name"}};
+inline constexpr MessageForm<0> kNoElementName{{"both alias and DPE name are empty"}};
+inline constexpr MessageForm<1> kUnknownDpe{{"Unknown DPE ", ""}};
+inline constexpr MessageForm<1> kNoElementType{{"Failed to get type for DPE ", ""}};
+inline constexpr MessageForm<1> kNotALeaf{
+    {"DPE ", " is not a leaf, i.e element does NOT have original config"}};
 
 class QuorlinServerConfigDpeBlock {
  public:

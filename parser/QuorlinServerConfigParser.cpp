@@ -12,15 +12,6 @@
 
 namespace trel::quorlinsrv {
 
-namespace {
-
-const char* const kEmptyFileName = "empty config file name";
-const char* const kOpenFailed = "failed to open file ";
-const char* const kNoBlocks = "No configuration found in file";
-const char* const kValidationFailed = "Validation error(s)";
-
-}  // namespace
-
 QuorlinServerConfigParser::QuorlinServerConfigParser() = default;
 
 QuorlinServerConfigParser::~QuorlinServerConfigParser() {
@@ -76,7 +67,7 @@ bool QuorlinServerConfigParser::openFile(const std::string& fileName, std::strin
     ::close(descriptor);
   }
   if (!file.is_open()) {
-    error = kOpenFailed;
+    error = kFailedToOpen;
     return false;
   }
   return true;
@@ -98,7 +89,7 @@ bool QuorlinServerConfigParser::validateBlocks(const BlockList& blocks, std::str
   if (checks.checkDeviceClass() && failures == 0) {
     return true;
   }
-  error = kValidationFailed;
+  error = kValidationErrors;
   return false;
 }
 

@@ -13,6 +13,12 @@
 
 namespace trel::quorlinsrv {
 
+// The summary texts of `parse`.
+inline constexpr const char* kEmptyFileName = "empty config file name";
+inline constexpr const char* kFailedToOpen = "failed to open file ";
+inline constexpr const char* kNoBlocks = "No configuration found in file";
+inline constexpr const char* kValidationErrors = "Validation error(s)";
+
 class QuorlinServerConfigParser {
  public:
   using BlockPtr = std::shared_ptr<QuorlinServerConfigDpeBlock>;

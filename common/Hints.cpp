@@ -6,7 +6,6 @@
 #include <numeric>
 #include <tuple>
 
-#include "config/AttributeIndex.hpp"
 #include "config/QuorlinServerConfigDpeBlock.hpp"
 #include "config/Vocabulary.hpp"
 
@@ -27,26 +26,6 @@ std::string lowered(std::string_view text) {
 // How far a name may be from the query to count as near: one edit in a short name, two else.
 std::size_t distanceLimit(std::string_view query) {
   return query.size() <= 4 ? 1 : 2;
-}
-
-// The byte offset of the 1-based `column` of `line` (the inverse of ConfigText::column).
-std::size_t offsetOf(std::string_view line, unsigned column) {
-  std::size_t offset = 0;
-  for (unsigned c = 1; c < column && offset < line.size(); ++c) {
-    ++offset;
-    while (offset < line.size() && (static_cast<unsigned char>(line[offset]) & 0xC0) == 0x80)
-      ++offset;
-  }
-  return offset;
-}
-
-// The text at fault of a finding with a one-line position.
-std::string_view textAt(const ConfigText& text, const Finding& finding) {
-  if (finding.line == 0 || finding.endLine != finding.line)
-    return std::string_view();
-  std::string_view line = text.line(finding.line);
-  std::size_t begin = offsetOf(line, finding.column);
-  return line.substr(begin, offsetOf(line, finding.endColumn) - begin);
 }
 
 std::string quotedList(const std::vector<std::string>& names) {
@@ -257,30 +236,27 @@ std::vector<std::string> HintSources::nearestAliases(std::string_view alias) con
 
 namespace {
 
-// The keys of key lines, in the order of the attribute slots, for the hint at an unexpected key.
-std::vector<std::string> fileKeys() {
-  std::vector<std::string> keys;
-  for (std::int32_t index = 0; index < kAttributeCount; ++index) {
-    std::string_view key = attributeRow(static_cast<AttributeIndex>(index)).fileKey;
-    if (!key.empty())
-      keys.emplace_back(key);
-  }
-  return keys;
-}
-
-// The word of an unknown-word message of one of the three vocabularies.
-bool unknownWord(const std::string& message, std::string_view& word) {
-  std::array<std::string_view, 1> values;
+// The word of an unknown-word message of the three vocabularies; "" for any other message.
+std::string_view unknownWord(const std::string& message) {
+  std::array<std::string_view, 1> word;
   for (const MessageForm<1>* form : {&kUnknownDirection, &kUnknownValueType, &kUnknownTimeType}) {
-    if (form->match(message, &values)) {
-      word = values[0];
-      return true;
-    }
+    if (form->match(message, &word))
+      return word[0];
   }
-  return false;
+  return std::string_view();
 }
 
 }  // namespace
+
+const std::vector<std::string>& fileKeys() {
+  static const std::vector<std::string> keys = [] {
+    std::vector<std::string> all;
+    for (std::int32_t index = kDpe; index <= kTime; ++index)
+      all.emplace_back(attributeRow(static_cast<AttributeIndex>(index)).fileKey);
+    return all;
+  }();
+  return keys;
+}
 
 void attachHints(const ConfigText& text, const HintSources& sources,
                  std::vector<Finding>& findings) {
@@ -288,16 +264,16 @@ void attachHints(const ConfigText& text, const HintSources& sources,
   for (Finding& finding : findings) {
     const std::string& message = finding.message;
     std::array<std::string_view, 1> element;
-    std::string_view word;
     if (const std::vector<std::string>* words = sources.allowedWords(finding.key)) {
-      if (!unknownWord(message, word))
+      std::string_view word = unknownWord(message);
+      if (word.empty())
         continue;
       finding.notes.push_back(Note{"allowed: " + quotedList(*words), ""});
       addNearest(finding, NearestNames(*words).nearest(word, 1));
     } else if (kUnknownDpe.match(message, &element)) {
       addNearest(finding, sources.nearestElements(element[0]));
     } else if (finding.key == blockFieldKey(kFieldAlias) && kAliasUnknown.match(message)) {
-      addNearest(finding, sources.nearestAliases(textAt(text, finding)));
+      addNearest(finding, sources.nearestAliases(text.read(finding.line).value));
     } else if (finding.key == kSyntaxKey) {
       // Positioned at the line that recorded it: an unexpected key's line reads as a key line.
       ConfigLine line = text.read(finding.line);

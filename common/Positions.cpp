@@ -1,8 +1,5 @@
 #include "common/Positions.hpp"
 
-#include <string>
-
-#include "config/AttributeIndex.hpp"
 #include "config/QuorlinServerConfigDpeBlock.hpp"
 
 namespace trel::quorlinsrv {
@@ -20,10 +17,10 @@ std::string_view fileKeyOf(const std::string& key) {
 
 void place(Finding& finding, const ConfigText& text, unsigned line, std::string_view part) {
   std::string_view content = text.line(line);
-  TextSpan span = LineGrammar::spanOf(content, part);
+  std::size_t begin = LineGrammar::offsetOf(content, part);
   finding.line = finding.endLine = line;
-  finding.column = ConfigText::column(content, span.begin);
-  finding.endColumn = ConfigText::column(content, span.end);
+  finding.column = ConfigText::column(content, begin);
+  finding.endColumn = ConfigText::column(content, begin + part.size());
 }
 
 void placeAtLine(Finding& finding, const ConfigText& text, unsigned line) {
@@ -59,25 +56,21 @@ void placeBlockMessage(Finding& finding, const ConfigText& text, unsigned index)
 // At the value of the key's first line (its key when the value is empty); a repeated key at the
 // repeat, the line one would delete, with the first one as a note.
 void placeAttributeFinding(Finding& finding, const ConfigText& text, std::string_view fileKey) {
-  unsigned first = 0;
-  ConfigLine kept;
+  unsigned first = 0;  // the first line of a repeated key
   for (unsigned line = finding.firstLine; line <= lastLineOf(finding, text); ++line) {
     ConfigLine read = text.read(line);
     if (read.kind != LineKind::kKeyValue || read.key != fileKey)
       continue;
-    if (first != 0 && kRepeatedAttribute.match(finding.message)) {
+    if (first != 0) {
       finding.notes.push_back(
           Note{"first given on line " + std::to_string(first) + ", whose value is used", ""});
       return place(finding, text, line, read.key);
     }
-    if (first == 0) {
-      first = line;
-      kept = read;
-    }
+    if (!kRepeatedAttribute.match(finding.message))
+      return place(finding, text, line, read.value.empty() ? read.key : read.value);
+    first = line;
   }
-  if (first == 0)
-    return placeAtLine(finding, text, finding.firstLine);  // the key does not occur
-  place(finding, text, first, kept.value.empty() ? kept.key : kept.value);
+  placeAtLine(finding, text, finding.firstLine);  // the key does not occur
 }
 
 // At the section header in force: the device's or the class's word, the whole of a malformed one.
@@ -89,7 +82,10 @@ void placeHeaderFinding(Finding& finding, const ConfigText& text) {
     if (!header.wellFormed())
       return placeAtLine(finding, text, line);
     bool classWord = finding.key == blockFieldKey(kFieldClass) && header.wordCount == 3;
-    return place(finding, text, line, header.words[classWord ? 2 : 0]);
+    std::string_view word = header.words[classWord ? 2 : 0];
+    if (header.inside.empty())  // "[ ]": the empty name before the closing bracket
+      word = header.text.substr(header.text.size() - 1, 0);
+    return place(finding, text, line, word);
   }
   placeAtLine(finding, text, finding.firstLine);
 }

@@ -14,16 +14,16 @@ namespace {
 std::string elementProblem(const std::string& dpeName, DpIdentifier& id, DpElementType& type,
                            bool& isArray) {
   if (dpeName.empty()) {
-    return kNoElementName();
+    return "both alias and DPE name are empty";
   }
   if (Manager::getId(dpeName.c_str(), id) == 0) {
     return kUnknownDpe(dpeName);
   }
   if (Manager::getElementType(id, type) == 0) {
-    return kNoElementType(dpeName);
+    return "Failed to get type for DPE " + dpeName;
   }
   if (DpElType::isLeafType(type) == 0) {
-    return kNotALeaf(dpeName);
+    return "DPE " + dpeName + " is not a leaf, i.e element does NOT have original config";
   }
   isArray = DpElType::isDynType(type) != 0;
   return std::string();

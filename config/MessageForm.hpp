@@ -3,8 +3,8 @@
 // them with the same form, so a message reworded in its form is still recognised.
 #pragma once
 
+#include <algorithm>
 #include <array>
-#include <cstddef>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -26,32 +26,23 @@ struct MessageForm {
     return message.str();
   }
 
-  // True when `message` has this form; `values`, if given, then views its values. A value ends
-  // at the first occurrence of the words after it, the last one at the final words.
+  // True when `message` has this form; `values`, if given, then views its values. The first
+  // words stand at the start, the last at the end, the others at their first occurrence.
   bool match(std::string_view message, std::array<std::string_view, N>* values = nullptr) const {
-    if (message.substr(0, words[0].size()) != words[0]) {
-      return false;
-    }
-    std::size_t at = words[0].size();
-    if constexpr (N == 0) {
-      return message.size() == at;
-    }
-    for (std::size_t v = 0; v + 1 <= N; ++v) {
-      const std::string_view after = words[v + 1];
-      std::size_t end = message.find(after, at);
-      if (v + 1 == N) {
-        end = message.size() >= at + after.size() ? message.size() - after.size()
-                                                  : std::string_view::npos;
-      }
-      if (end == std::string_view::npos || message.substr(end, after.size()) != after) {
+    std::size_t at = 0;
+    for (std::size_t w = 0; w <= N; ++w) {
+      const std::size_t tail = message.size() - std::min(message.size(), words[w].size());
+      const std::size_t found = w == 0 ? 0 : w == N ? tail : message.find(words[w], at);
+      if (found == std::string_view::npos || found < at ||
+          message.compare(found, words[w].size(), words[w]) != 0) {
         return false;
       }
-      if (values != nullptr) {
-        (*values)[v] = message.substr(at, end - at);
+      if (w > 0 && values != nullptr) {
+        (*values)[w - 1] = message.substr(at, found - at);
       }
-      at = end + after.size();
+      at = found + words[w].size();
     }
-    return true;
+    return at == message.size();
   }
 };
 

@@ -24,13 +24,9 @@ inline constexpr MessageForm<1> kMissingAttribute{
 inline constexpr MessageForm<1> kEmptyAttribute{
     {"the value of mandatory attribute '", "' is empty in config file"}};
 
-// The element check's messages, with the element's full name.
+// The element check's messages that the program recognises.
 inline constexpr MessageForm<0> kAliasUnknown{{"Failed to convert alias to DP/DPE name"}};
-inline constexpr MessageForm<0> kNoElementName{{"both alias and DPE name are empty"}};
 inline constexpr MessageForm<1> kUnknownDpe{{"Unknown DPE ", ""}};
-inline constexpr MessageForm<1> kNoElementType{{"Failed to get type for DPE ", ""}};
-inline constexpr MessageForm<1> kNotALeaf{
-    {"DPE ", " is not a leaf, i.e element does NOT have original config"}};
 
 class QuorlinServerConfigDpeBlock {
  public:
@@ -49,8 +45,6 @@ class QuorlinServerConfigDpeBlock {
   bool isEmpty() const;
 
   std::string_view attributeValue(AttributeIndex index) const { return values_[index]; }
-  // How often the key of the attribute `index` occurred.
-  std::uint32_t attributeCount(AttributeIndex index) const { return counts_[index]; }
   // Valid while the block lives and its errors are not changed; "" when there is none.
   const std::string& attributeError(AttributeIndex index) const;
   // Replaces the error of the attribute `index`.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 #include <new>
+#include <set>
 #include <stdexcept>
 
 #include "common/Findings.hpp"
@@ -35,16 +36,14 @@ constexpr int kCompletionField = 5, kCompletionClass = 7, kCompletionReference =
 constexpr int kSymbolObject = 19, kSymbolProperty = 7;
 
 constexpr const char* kSource = "quorlin-validate";
-// Attributes whose values the module's allowed-name functions list, with their findings' field.
+// Attributes whose values the module's allowed-name functions list.
 struct WordList {
   AttributeIndex attribute;
   ScriptFunction function;
-  BlockField field;
   std::string key() const { return std::string(attributeRow(attribute).fileKey); }
 };
-constexpr WordList kWordLists[] = {{kDirection, kAllowedDirections, kFieldDirection},
-                                   {kValue, kAllowedDataTypes, kFieldValueType},
-                                   {kTime, kAllowedTimeTypes, kFieldTimeType}};
+constexpr WordList kWordLists[] = {
+    {kDirection, kAllowedDirections}, {kValue, kAllowedDataTypes}, {kTime, kAllowedTimeTypes}};
 // Completion lists longer than this are cut; the client asks again as the user types on.
 constexpr std::size_t kMaxCompletionItems = 500;
 
@@ -148,22 +147,16 @@ std::string_view fileKey(AttributeIndex attribute) {
   return attributeRow(attribute).fileKey;
 }
 
-// The line's key when it is a key line, else "".
-std::string_view keyOf(const ConfigLine& line) {
-  return line.kind == LineKind::kKeyValue ? line.key : std::string_view();
-}
-
 // What the text before the cursor is completing, read as the module reads lines.
 struct CompletionContext {
   enum What { kNothing, kKey, kValue, kClass } what = kNothing;
-  std::string_view key;    // kValue: the line's key
-  std::string_view typed;  // kValue: the value so far
-  std::size_t from = 0;    // the byte where the text that a completion replaces begins
+  ConfigLine line;       // the text before the cursor: for kValue its key and value so far
+  std::size_t from = 0;  // the byte where the text that a completion replaces begins
 };
 
 CompletionContext completionContext(std::string_view before) {
   CompletionContext context;
-  ConfigLine line = grammar().read(before);
+  const ConfigLine& line = context.line = grammar().read(before);
   if (!line.text.empty() && line.text.front() == '[') {
     // The header as the cursor's word would close it; the placeholder stands for the rest of
     // that word, so the word is there even before its first character is typed.
@@ -172,17 +165,15 @@ CompletionContext completionContext(std::string_view before) {
     if (header.kind == LineKind::kHeader && header.wordCount == 3 &&
         header.words[1] == kClassIntroducer) {
       context.what = CompletionContext::kClass;
-      context.from = LineGrammar::spanOf(closed, header.words[2]).begin;
+      context.from = LineGrammar::offsetOf(closed, header.words[2]);
     }
   } else if (line.kind == LineKind::kBlank ||
              (line.kind == LineKind::kOther &&
               before.find(kKeyValueSeparator) == std::string_view::npos)) {
     context.what = CompletionContext::kKey;
-    context.from = line.text.empty() ? before.size() : LineGrammar::spanOf(before, line.text).begin;
+    context.from = line.text.empty() ? before.size() : LineGrammar::offsetOf(before, line.text);
   } else if (line.kind == LineKind::kKeyValue) {
     context.what = CompletionContext::kValue;
-    context.key = line.key;
-    context.typed = line.value;
     context.from = before.find(kKeyValueSeparator) + kKeyValueSeparator.size();
   }
   return context;
@@ -451,7 +442,8 @@ Project* LanguageServer::projectFor(const std::string& path, std::string& error)
     for (const WordList& list : kWordLists) {
       auto words = allowedWords_.find(list.key());
       if (words != allowedWords_.end())
-        project->hints().setAllowedWords(blockFieldKey(list.field), words->second);
+        project->hints().setAllowedWords(std::string(attributeRow(list.attribute).resultKey),
+                                         words->second);
     }
   }
   error = project->error();
@@ -548,26 +540,19 @@ Json LanguageServer::completion(const Json& params) {
   };
   CompletionContext context = completionContext(before);
   if (context.what == CompletionContext::kClass) {
-    std::vector<std::string> classes;
-    for (std::string_view other : lines) {
-      std::string_view name = grammar().read(other).className();
-      if (!name.empty())
-        classes.emplace_back(name);
-    }
-    std::sort(classes.begin(), classes.end());
-    classes.erase(std::unique(classes.begin(), classes.end()), classes.end());
+    std::set<std::string> classes;
+    for (std::string_view other : lines)
+      classes.emplace(grammar().read(other).className());
+    classes.erase("");
     for (const std::string& name : classes)
       add(name, kCompletionClass, "class", context.from);
   } else if (context.what == CompletionContext::kKey) {
-    for (std::int32_t index = 0; index < kAttributeCount; ++index) {
-      std::string key(fileKey(static_cast<AttributeIndex>(index)));
-      if (!key.empty())
-        add(key, kCompletionField, "key", context.from);
-    }
+    for (const std::string& key : fileKeys())
+      add(key, kCompletionField, "key", context.from);
     for (Json& item : items)
       item["textEdit"]["newText"] = item["label"].get<std::string>() + kKeyValueSeparator;
   } else if (context.what == CompletionContext::kValue) {
-    std::string key(context.key);
+    std::string key(context.line.key);
     std::string error;
     Project* project = projectFor(doc.path, error);
     auto words = allowedWords_.find(key);
@@ -576,12 +561,12 @@ Json LanguageServer::completion(const Json& params) {
         add(word, kCompletionEnumMember, key, context.from);
     } else if (key == fileKey(kDpe) && project) {
       for (const LeafElement& leaf : project->leafElements()) {
-        if (containsNoCase(leaf.name, context.typed))
+        if (containsNoCase(leaf.name, context.line.value))
           add(leaf.name, kCompletionVariable, leaf.type, context.from);
       }
     } else if (key == fileKey(kAlias) && project) {
       for (const DpListAlias& alias : project->aliases()) {
-        if (containsNoCase(alias.alias, context.typed))
+        if (containsNoCase(alias.alias, context.line.value))
           add(alias.alias, kCompletionReference, alias.element, context.from);
       }
     }
@@ -597,7 +582,7 @@ Json LanguageServer::hover(const Json& params) {
     return nullptr;
   std::string_view line = lines[lineNo];
   ConfigLine read = grammar().read(line);
-  std::string_view key = keyOf(read);
+  std::string_view key = read.key;
   if (key != fileKey(kDpe) && key != fileKey(kAlias))
     return nullptr;
   std::string error;
@@ -639,7 +624,7 @@ Json LanguageServer::documentSymbol(const Json& params) {
         symbols.back()["detail"] = std::string(line.className());
     } else if (!symbols.empty()) {
       symbols.back()["range"]["end"] = lineRange["end"];
-      if (keyOf(line) == fileKey(kProperty)) {
+      if (line.key == fileKey(kProperty)) {
         std::string name(line.value);
         symbols.back()["children"].push_back({{"name", name.empty() ? "(empty)" : name},
                                               {"kind", kSymbolProperty},

@@ -25,10 +25,6 @@ bool ConfigLine::wellFormed() const {
   return wordCount == 1 || (wordCount == 3 && words[1] == kClassIntroducer);
 }
 
-std::string_view ConfigLine::className() const {
-  return wellFormed() && wordCount == 3 ? words[2] : std::string_view();
-}
-
 LineGrammar::LineGrammar() {
   const auto& ctype = std::use_facet<std::ctype<char>>(std::locale());
   for (int c = 0; c < 256; ++c) {
@@ -43,20 +39,12 @@ std::string_view LineGrammar::trimmed(std::string_view text) const {
   return std::string_view(range.begin(), range.size());
 }
 
-TextSpan LineGrammar::spanOf(std::string_view line, std::string_view part) {
-  const auto begin = static_cast<std::size_t>(part.data() - line.data());
-  return TextSpan{begin, begin + part.size()};
-}
-
 ConfigLine LineGrammar::read(std::string_view line) const {
   ConfigLine result;
   result.text = trimmed(line);
   const std::string_view text = result.text;
-  if (text.empty()) {
-    return result;
-  }
-  if (text.front() == '#') {
-    result.kind = LineKind::kComment;
+  if (text.empty() || text.front() == '#') {
+    result.kind = text.empty() ? LineKind::kBlank : LineKind::kComment;
     return result;
   }
   if (text.size() >= 3 && text.front() == '[' && text.back() == ']') {
@@ -81,11 +69,11 @@ ConfigLine LineGrammar::read(std::string_view line) const {
   if (separator == std::string_view::npos ||
       findSeparator(text, separator + 1) != std::string_view::npos) {
     result.kind = LineKind::kOther;
-    return result;
+  } else {
+    result.kind = LineKind::kKeyValue;
+    result.key = trimmed(text.substr(0, separator));
+    result.value = trimmed(text.substr(separator + 1));
   }
-  result.kind = LineKind::kKeyValue;
-  result.key = trimmed(text.substr(0, separator));
-  result.value = trimmed(text.substr(separator + 1));
   return result;
 }
 

@@ -15,7 +15,8 @@ enum class LineKind {
   kOther,     // anything else: the key/value syntax message
 };
 
-// One line read. Every part is a view into the line given, so `spanOf` tells where it stands.
+// One line read. Every part is a view into the line given, so `offsetOf` tells where it stands;
+// the parts that another kind of line has not are empty.
 struct ConfigLine {
   LineKind kind = LineKind::kBlank;
   std::string_view text;  // the line trimmed
@@ -30,13 +31,9 @@ struct ConfigLine {
   // A header's names when it is one word or device, "_instance_of_", class; false otherwise.
   bool wellFormed() const;
   std::string_view deviceName() const { return wellFormed() ? words[0] : std::string_view(); }
-  std::string_view className() const;
-};
-
-// Byte offsets [begin, end) of a part within its line.
-struct TextSpan {
-  std::size_t begin = 0;
-  std::size_t end = 0;
+  std::string_view className() const {
+    return wordCount == 3 && wellFormed() ? words[2] : std::string_view();
+  }
 };
 
 // Reads lines with the whitespace class of the global locale as it is when this is made.
@@ -47,8 +44,10 @@ class LineGrammar {
   bool isSpace(char c) const { return space_[static_cast<unsigned char>(c)]; }
   std::string_view trimmed(std::string_view text) const;
 
-  // Where `part` (a view of `line`) stands in `line`.
-  static TextSpan spanOf(std::string_view line, std::string_view part);
+  // The byte offset in `line` of `part`, a view of it.
+  static std::size_t offsetOf(std::string_view line, std::string_view part) {
+    return static_cast<std::size_t>(part.data() - line.data());
+  }
 
  private:
   // Classified once per table rather than once per byte: the locale's facet is looked up once.

@@ -1,10 +1,6 @@
 // The line reader: turns the lines of a config file into blocks and the leading comment.
 #include <algorithm>
-#include <cstdint>
-#include <memory>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "config/MessageForm.hpp"
 #include "parser/ConfigLineReader.hpp"
@@ -132,22 +128,17 @@ void ConfigLineReader::processComment(std::string_view line, BlockList& output) 
 void ConfigLineReader::processLine(const ConfigLine& line, BlockList& output) {
   if (line.kind == LineKind::kHeader) {
     finishBlock(output, lineNumber - 1);
-    parseSectionHeader(line);
+    // The header in force: its names, or its message when it is malformed.
+    deviceName = line.deviceName();
+    className = line.className();
+    headerError = line.wellFormed()
+                      ? std::string()
+                      : kHeaderSyntax(lineNumber, line.inside, kClassIntroducer, kClassIntroducer);
   } else if (line.kind == LineKind::kKeyValue) {
     processKeyValue(line.key, line.value, output);
   } else {
     currentBlock->addError(lineNumber, kLineSyntax(line.text, kKeyValueSeparator));
   }
-}
-
-bool ConfigLineReader::parseSectionHeader(const ConfigLine& header) {
-  deviceName = header.deviceName();
-  className = header.className();
-  headerError.clear();
-  if (!header.wellFormed()) {
-    headerError = kHeaderSyntax(lineNumber, header.inside, kClassIntroducer, kClassIntroducer);
-  }
-  return header.wellFormed();
 }
 
 bool ConfigLineReader::processKeyValue(std::string_view key, std::string_view value,

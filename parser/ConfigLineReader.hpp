@@ -39,8 +39,6 @@ class ConfigLineReader {
   void processComment(std::string_view line, BlockList& output);
   // Handles a line that is neither blank nor a comment: a section header or a key line.
   void processLine(const ConfigLine& line, BlockList& output);
-  // Takes device and class name from the header; false when malformed.
-  bool parseSectionHeader(const ConfigLine& header);
   // Records one key line on the current block ("dpe" first closes it); false for an unknown key.
   bool processKeyValue(std::string_view key, std::string_view value, BlockList& output);
   // Unless the current block is empty: gives it the header's names (and message), appends it

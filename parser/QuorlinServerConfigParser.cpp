@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <string>
 #include <utility>
 
 #include "parser/ConfigLineReader.hpp"
@@ -26,14 +25,10 @@ QuorlinServerConfigParser::BlockList QuorlinServerConfigParser::parse(const std:
   if (!openFile(fileName, error)) {
     return blocks;
   }
-  readLines(blocks);
+  readLines(file, blocks);
   file.close();
   validateBlocks(blocks, error);
   return blocks;
-}
-
-void QuorlinServerConfigParser::readLines(BlockList& output) {
-  readLines(file, output);
 }
 
 void QuorlinServerConfigParser::readLines(std::istream& input, BlockList& output) {

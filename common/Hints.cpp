@@ -28,6 +28,16 @@ std::size_t distanceLimit(std::string_view query) {
   return query.size() <= 4 ? 1 : 2;
 }
 
+// The word of an unknown-word message of the three vocabularies; "" for any other message.
+std::string_view unknownWord(const std::string& message) {
+  std::array<std::string_view, 1> word;
+  for (const MessageForm<1>* form : {&kUnknownDirection, &kUnknownValueType, &kUnknownTimeType}) {
+    if (form->match(message, &word))
+      return word[0];
+  }
+  return std::string_view();
+}
+
 std::string quotedList(const std::vector<std::string>& names) {
   std::string text;
   for (const std::string& name : names)
@@ -233,20 +243,6 @@ std::vector<std::string> HintSources::nearestAliases(std::string_view alias) con
     aliasIndex_ = std::make_unique<NearestNames>(aliases_);
   return aliasIndex_->nearest(alias);
 }
-
-namespace {
-
-// The word of an unknown-word message of the three vocabularies; "" for any other message.
-std::string_view unknownWord(const std::string& message) {
-  std::array<std::string_view, 1> word;
-  for (const MessageForm<1>* form : {&kUnknownDirection, &kUnknownValueType, &kUnknownTimeType}) {
-    if (form->match(message, &word))
-      return word[0];
-  }
-  return std::string_view();
-}
-
-}  // namespace
 
 const std::vector<std::string>& fileKeys() {
   static const std::vector<std::string> keys = [] {

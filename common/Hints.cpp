@@ -300,11 +300,22 @@ void attachHints(const ConfigText& text, const HintSources& sources,
 
 namespace trel::quorlinsrv {
 
+void sortByPosition(std::vector<Finding>& findings) {
+  // Findings without a line (file-level ones) go last; ties keep the module's order.
+  auto key = [](const Finding& finding) {
+    ShownPosition at = shownPosition(finding);
+    return std::make_tuple(at.line == 0, at.line, at.column);
+  };
+  std::stable_sort(findings.begin(), findings.end(),
+                   [&](const Finding& a, const Finding& b) { return key(a) < key(b); });
+}
+
 void annotateFindings(std::string_view text, const HintSources& sources,
                       std::vector<Finding>& findings) {
   ConfigText lines(text);
   attachPositions(lines, findings);
   attachHints(lines, sources, findings);
+  sortByPosition(findings);
 }
 
 }  // namespace trel::quorlinsrv

@@ -80,7 +80,12 @@ const std::vector<std::string>& fileKeys();
 void attachHints(const ConfigText& text, const HintSources& sources,
                  std::vector<Finding>& findings);
 
-// The positions and then the hints of the findings of the config file whose text is `text`.
+// Puts findings in line and column order, those without a line (file-level) last; findings at
+// the same place keep their order.
+void sortByPosition(std::vector<Finding>& findings);
+
+// The positions and then the hints of the findings of the config file whose text is `text`, the
+// findings then in line and column order.
 void annotateFindings(std::string_view text, const HintSources& sources,
                       std::vector<Finding>& findings);
 

@@ -1,11 +1,18 @@
 // Text in an anonymous memory-backed file, for the module, which reads config files by name only:
-// standard input or an editor's unsaved text is never written into the user's directories.
+// a config read once into memory, standard input or an editor's unsaved text is handed to it
+// without a second read of the file, and never written into the user's directories.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 namespace trel::quorlinsrv {
+
+// Reads everything from `fd` (a file, a pipe) into `bytes`; 0, or the system's error number.
+int readAllBytes(int fd, std::string& bytes);
+// Reads the regular file at `path` into `bytes`; 0, or the system's error number (EINVAL for a
+// path that is no regular file).
+int readFileBytes(const std::string& path, std::string& bytes);
 
 class MemoryFile {
  public:

@@ -1,5 +1,6 @@
 #include "common/ModuleSession.hpp"
 
+#include "common/MemoryFile.hpp"
 #include "host/CtrlThread.hpp"
 #include "host/Variables.hpp"
 
@@ -19,15 +20,19 @@ std::string ModuleSession::version() const {
 
 bool ModuleSession::call(ScriptFunction function, ExprList& args, int& result,
                          std::string& error) const {
+  const unsigned number = module_->handler().getFuncNum(CharString(function));
+  if (number == BaseExternHdl::kNoFunction) {
+    error = std::string("the module has no function ") + function;
+    return false;
+  }
   CtrlThread thread(CharString("quorlin-validate"));
-  auto* value = dynamic_cast<const IntegerVar*>(module_->call(function, args, thread));
+  auto* value = dynamic_cast<const IntegerVar*>(module_->call(number, args, thread));
   if (!thread.getLastErrors().empty()) {
-    error = "the module refused the call of function " + std::to_string(function) +
-            " (host error above)";
+    error = std::string("the module refused the call of ") + function + " (host error above)";
     return false;
   }
   if (!value) {
-    error = "function " + std::to_string(function) + " of the module returned no integer";
+    error = std::string(function) + " of the module returned no integer";
     return false;
   }
   result = value->getValue();
@@ -36,7 +41,18 @@ bool ModuleSession::call(ScriptFunction function, ExprList& args, int& result,
 
 bool ModuleSession::validate(const std::string& file, bool errorsOnly, FileOutcome& outcome,
                              std::string& error) const {
-  TextVar fileName{CharString(file)};
+  return validateAt(file, file, errorsOnly, outcome, error);
+}
+
+bool ModuleSession::validateBytes(const std::string& name, std::string_view bytes, bool errorsOnly,
+                                  FileOutcome& outcome, std::string& error) const {
+  MemoryFile memory(bytes);
+  return validateAt(memory.path(), name, errorsOnly, outcome, error);
+}
+
+bool ModuleSession::validateAt(const std::string& path, const std::string& name, bool errorsOnly,
+                               FileOutcome& outcome, std::string& error) const {
+  TextVar fileName{CharString(path)};
   MappingVar result;
   TextVar errMsg;
   ExprList args;
@@ -44,13 +60,13 @@ bool ModuleSession::validate(const std::string& file, bool errorsOnly, FileOutco
   args.appendVariable(result, CharString("result"));
   args.appendVariable(errMsg, CharString("errMsg"));
   outcome = FileOutcome();
-  outcome.file = file;
+  outcome.file = name;
   outcome.errorsOnly = errorsOnly;
   if (!call(errorsOnly ? kValidateErrorsOnly : kValidateAll, args, outcome.result, error))
     return false;
   outcome.errMsg = errMsg.getValue().str();
   if (!readResultMapping(result, outcome, error)) {
-    error = file + ": " + error;
+    error = name + ": " + error;
     return false;
   }
   return true;
@@ -65,8 +81,8 @@ bool ModuleSession::allowedNames(ScriptFunction function, std::vector<std::strin
   if (!call(function, args, count, error))
     return false;
   if (count < 0 || static_cast<unsigned>(count) != list.getNumberOfItems()) {
-    error = "function " + std::to_string(function) + " returned " + std::to_string(count) +
-            " for a list of " + std::to_string(list.getNumberOfItems()) + " words";
+    error = std::string(function) + " returned " + std::to_string(count) + " for a list of " +
+            std::to_string(list.getNumberOfItems()) + " words";
     return false;
   }
   names.clear();

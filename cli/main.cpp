@@ -209,19 +209,19 @@ bool addAllowedWords(const ModuleSession& module, HintSources& hints, std::strin
 }
 
 // Validates one CONFIG ("-": standard input) into `file`, with the positions of its findings.
-// The config is read once: the module reads those bytes through a memory file, and positions and
+// The config is read once, into a memory file: the module reads it from there, and positions and
 // hints are found in the same bytes. False, with `error` set, when the module call failed.
 bool validateConfig(const Options& options, const ModuleSession& module, const std::string& config,
                     HintSources& hints, FileReport& file, std::string& error) {
   FileOutcome outcome;
-  std::string text;
   // Only the JSON output shows the blocks without findings: the others ask for none.
   bool errorsOnly = options.errorsOnly || kFormats.at(options.format) != Format::kJson;
   bool fromStdin = config == "-";
-  int readError = fromStdin ? readAllBytes(STDIN_FILENO, text) : readFileBytes(config, text);
+  MemoryFile memory;
+  int readError = fromStdin ? memory.appendFrom(STDIN_FILENO) : memory.appendFile(config);
   if (readError == 0 || fromStdin) {
-    if (!module.validateBytes(fromStdin ? options.stdinFilename : config, text, errorsOnly, outcome,
-                              error))
+    if (!module.validate(memory, fromStdin ? options.stdinFilename : config, errorsOnly, outcome,
+                         error))
       return false;
   } else if (!module.validate(config, errorsOnly, outcome, error)) {
     // What the module makes of a file that cannot be read is its own answer.
@@ -233,7 +233,7 @@ bool validateConfig(const Options& options, const ModuleSession& module, const s
   std::string wordsError;  // without the words the hints at unknown words are left out
   if (!hints.hasAllowedWords())
     addAllowedWords(module, hints, wordsError);
-  annotateFindings(text, hints, file.findings);
+  annotateFindings(readError == 0 || fromStdin ? memory.bytes() : "", hints, file.findings);
   if (readError != 0 && !fromStdin && file.outcome.errMsg == kFailedToOpen &&
       !file.findings.empty()) {
     // The module says no more; the system's reason helps (missing, permission).

@@ -1,6 +1,5 @@
 #include "common/ModuleSession.hpp"
 
-#include "common/MemoryFile.hpp"
 #include "host/CtrlThread.hpp"
 #include "host/Variables.hpp"
 
@@ -44,9 +43,8 @@ bool ModuleSession::validate(const std::string& file, bool errorsOnly, FileOutco
   return validateAt(file, file, errorsOnly, outcome, error);
 }
 
-bool ModuleSession::validateBytes(const std::string& name, std::string_view bytes, bool errorsOnly,
-                                  FileOutcome& outcome, std::string& error) const {
-  MemoryFile memory(bytes);
+bool ModuleSession::validate(const MemoryFile& memory, const std::string& name, bool errorsOnly,
+                             FileOutcome& outcome, std::string& error) const {
   return validateAt(memory.path(), name, errorsOnly, outcome, error);
 }
 

@@ -3,10 +3,10 @@
 
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "common/Findings.hpp"
+#include "common/MemoryFile.hpp"
 #include "extension/ScriptFunctions.hpp"
 #include "host/ExternModule.hpp"
 
@@ -24,10 +24,9 @@ class ModuleSession {
   // was refused (the host's error handler has been told why) or its result has another shape.
   bool validate(const std::string& file, bool errorsOnly, FileOutcome& outcome,
                 std::string& error) const;
-  // Runs function 0 or 1 on `bytes`, the text of the config called `name`, which the module reads
-  // through a memory file.
-  bool validateBytes(const std::string& name, std::string_view bytes, bool errorsOnly,
-                     FileOutcome& outcome, std::string& error) const;
+  // Runs function 0 or 1 on the text of the config called `name`, held in `memory`.
+  bool validate(const MemoryFile& memory, const std::string& name, bool errorsOnly,
+                FileOutcome& outcome, std::string& error) const;
   // Runs one of functions 2 to 4.
   bool allowedNames(ScriptFunction function, std::vector<std::string>& names,
                     std::string& error) const;

@@ -220,8 +220,8 @@ bool validateConfig(const Options& options, const ModuleSession& module, const s
   MemoryFile memory;
   int readError = fromStdin ? memory.appendFrom(STDIN_FILENO) : memory.appendFile(config);
   if (readError == 0 || fromStdin) {
-    if (!module.validate(memory, fromStdin ? options.stdinFilename : config, errorsOnly, outcome,
-                         error))
+    if (!module.validate(memory.path(), errorsOnly, outcome, error,
+                         &(fromStdin ? options.stdinFilename : config)))
       return false;
   } else if (!module.validate(config, errorsOnly, outcome, error)) {
     // What the module makes of a file that cannot be read is its own answer.

@@ -39,18 +39,8 @@ bool ModuleSession::call(ScriptFunction function, ExprList& args, int& result,
 }
 
 bool ModuleSession::validate(const std::string& file, bool errorsOnly, FileOutcome& outcome,
-                             std::string& error) const {
-  return validateAt(file, file, errorsOnly, outcome, error);
-}
-
-bool ModuleSession::validate(const MemoryFile& memory, const std::string& name, bool errorsOnly,
-                             FileOutcome& outcome, std::string& error) const {
-  return validateAt(memory.path(), name, errorsOnly, outcome, error);
-}
-
-bool ModuleSession::validateAt(const std::string& path, const std::string& name, bool errorsOnly,
-                               FileOutcome& outcome, std::string& error) const {
-  TextVar fileName{CharString(path)};
+                             std::string& error, const std::string* name) const {
+  TextVar fileName{CharString(file)};
   MappingVar result;
   TextVar errMsg;
   ExprList args;
@@ -58,13 +48,13 @@ bool ModuleSession::validateAt(const std::string& path, const std::string& name,
   args.appendVariable(result, CharString("result"));
   args.appendVariable(errMsg, CharString("errMsg"));
   outcome = FileOutcome();
-  outcome.file = name;
+  outcome.file = name ? *name : file;
   outcome.errorsOnly = errorsOnly;
   if (!call(errorsOnly ? kValidateErrorsOnly : kValidateAll, args, outcome.result, error))
     return false;
   outcome.errMsg = errMsg.getValue().str();
   if (!readResultMapping(result, outcome, error)) {
-    error = name + ": " + error;
+    error = outcome.file + ": " + error;
     return false;
   }
   return true;

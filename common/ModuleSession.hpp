@@ -1,4 +1,4 @@
-// The module loaded as the host loads it, and its script functions called by number.
+// The module loaded as the host loads it, and its script functions called by name.
 #pragma once
 
 #include <memory>
@@ -6,19 +6,10 @@
 #include <vector>
 
 #include "common/Findings.hpp"
+#include "extension/ScriptFunctions.hpp"
 #include "host/ExternModule.hpp"
 
 namespace trel::quorlinsrv {
-
-// The module's script functions by their number in its function table.
-enum ScriptFunction : unsigned {
-  kValidateAll = 0,
-  kValidateErrorsOnly = 1,
-  kAllowedDirections = 2,
-  kAllowedDataTypes = 3,
-  kAllowedTimeTypes = 4,
-  kValidateRegExp = 5,
-};
 
 class ModuleSession {
  public:
@@ -28,10 +19,12 @@ class ModuleSession {
   const std::string& path() const { return path_; }
   std::string version() const;
 
-  // Runs function 0, or 1 with `errorsOnly`, on `file`. False, with `error` set, when the call
-  // was refused (the host's error handler has been told why) or its result has another shape.
-  bool validate(const std::string& file, bool errorsOnly, FileOutcome& outcome,
-                std::string& error) const;
+  // Runs function 0, or 1 with `errorsOnly`, on `file`, which the outcome calls `*name` when given
+  // (a memory file holding a config's text: the config's own name). False, with `error` set, when
+  // the call was refused (the host's error handler has been told why) or its result has another
+  // shape.
+  bool validate(const std::string& file, bool errorsOnly, FileOutcome& outcome, std::string& error,
+                const std::string* name = nullptr) const;
   // Runs one of functions 2 to 4.
   bool allowedNames(ScriptFunction function, std::vector<std::string>& names,
                     std::string& error) const;
@@ -42,8 +35,8 @@ class ModuleSession {
  private:
   ModuleSession(std::string path, std::unique_ptr<ExternModule> module)
       : path_(std::move(path)), module_(std::move(module)) {}
-  // Calls `function`; false, with `error` set, when the host was told of a problem or the result
-  // is not an integer.
+  // Calls `function`, numbered by the module's own function table; false, with `error` set, when
+  // the module has no such function, the host was told of a problem or the result is no integer.
   bool call(ScriptFunction function, ExprList& args, int& result, std::string& error) const;
 
   std::string path_;

@@ -20,8 +20,8 @@ using Vocabulary = std::map<std::string, Code>;
 Vocabulary<ValueType> valueTypeVocabulary() {
   Vocabulary<ValueType> words;
   for (std::size_t code = 0; code < std::size(kValueTypeWords); ++code) {
-    if (!kValueTypeWords[code].empty()) {
-      words.emplace(kValueTypeWords[code], static_cast<ValueType>(code));
+    if (!kValueTypeWords[code].configWord.empty()) {
+      words.emplace(kValueTypeWords[code].configWord, static_cast<ValueType>(code));
     }
   }
   return words;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 #include <tuple>
 #include <utility>
@@ -41,40 +42,17 @@ using ArrayOf = decltype(std::declval<const DataObject&>().readArray(
 template <ValueType V>
 using ElementOf = typename ArrayOf<V>::element_type::value_type;
 
-// What converter messages call a value type.
-struct ValueTypeWords {
-  std::string_view word;         // the library's own word, e.g. "int16"
-  std::string_view scalarLabel;  // e.g. "int16 scalar"
-  std::string_view arrayLabel;   // e.g. "int16 array"
-};
+static_assert(std::size(trel::quorlinsrv::kValueTypeWords) == kValueTypeCount);
 
-// Indexed by value type code.
-inline constexpr ValueTypeWords kValueTypeWords[kValueTypeCount] = {
-    {"bool", "bool scalar", "bool array"},       {"int8", "int8 scalar", "int8 array"},
-    {"int16", "int16 scalar", "int16 array"},    {"int32", "int32 scalar", "int32 array"},
-    {"int64", "int64 scalar", "int64 array"},    {"uint8", "uint8 scalar", "uint8 array"},
-    {"uint16", "uint16 scalar", "uint16 array"}, {"uint32", "uint32 scalar", "uint32 array"},
-    {"uint64", "uint64 scalar", "uint64 array"}, {"float", "float scalar", "float array"},
-    {"double", "double scalar", "double array"}, {"string", "string scalar", "string array"},
-};
-
-inline constexpr std::string_view kNoWord = trel::quorlinsrv::kNoWord;
-inline constexpr ValueTypeWords kUnknownValueTypeWords = {kNoWord, kNoWord, kNoWord};
-
-// The words of `type`; kUnknownValueTypeWords for a code outside 0 to 11.
-constexpr const ValueTypeWords& wordsOf(ValueType type) {
-  return code(type) >= 0 && code(type) < kValueTypeCount ? kValueTypeWords[code(type)]
-                                                         : kUnknownValueTypeWords;
-}
-
+// What converter messages call a value type; "unknown ???" for a code outside 0 to 11.
 constexpr std::string_view dsWord(ValueType type) {
-  return wordsOf(type).word;
+  return trel::quorlinsrv::valueTypeWords(type).dsWord;
 }
 constexpr std::string_view scalarLabel(ValueType type) {
-  return wordsOf(type).scalarLabel;
+  return trel::quorlinsrv::valueTypeWords(type).scalarLabel;
 }
 constexpr std::string_view arrayLabel(ValueType type) {
-  return wordsOf(type).arrayLabel;
+  return trel::quorlinsrv::valueTypeWords(type).arrayLabel;
 }
 
 }  // namespace ds

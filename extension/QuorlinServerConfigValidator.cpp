@@ -5,6 +5,8 @@
 #include <iterator>
 #include <utility>
 
+#include "extension/ScriptFunctions.hpp"
+
 namespace trel::quorlinsrv {
 
 namespace {
@@ -13,25 +15,24 @@ using Validator = QuorlinServerConfigValidator;
 
 // The module's script functions. A row's position is the number the host passes with a call;
 // the host's function list and the dispatch are both made from this table.
-struct ScriptFunction {
+struct ScriptFunctionRow {
   const char* name;
   const char* paramText;
   int (*run)(Validator& handler, ExecuteCallRec& call);
 };
 
-constexpr ScriptFunction kScriptFunctions[] = {
-    {"QuorlinServerConfigParser_validateAll", "(string fileName, mapping &result, string &errMsg)",
+constexpr ScriptFunctionRow kScriptFunctions[] = {
+    {kValidateAll, "(string fileName, mapping &result, string &errMsg)",
      [](Validator& h, ExecuteCallRec& call) { return h.validateConfigFile(call, false); }},
-    {"QuorlinServerConfigParser_validateErrorsOnly",
-     "(string fileName, mapping &result, string &errMsg)",
+    {kValidateErrorsOnly, "(string fileName, mapping &result, string &errMsg)",
      [](Validator& h, ExecuteCallRec& call) { return h.validateConfigFile(call, true); }},
-    {"QuorlinServerConfigParser_allowedDirections", "(dyn_string &allowedNames)",
+    {kAllowedDirections, "(dyn_string &allowedNames)",
      [](Validator& h, ExecuteCallRec& call) { return h.listAllowedNames(call, kDirections); }},
-    {"QuorlinServerConfigParser_allowedDataTypes", "(dyn_string &allowedNames)",
+    {kAllowedDataTypes, "(dyn_string &allowedNames)",
      [](Validator& h, ExecuteCallRec& call) { return h.listAllowedNames(call, kDataTypes); }},
-    {"QuorlinServerConfigParser_allowedTimeTypes", "(dyn_string &allowedNames)",
+    {kAllowedTimeTypes, "(dyn_string &allowedNames)",
      [](Validator& h, ExecuteCallRec& call) { return h.listAllowedNames(call, kTimeTypes); }},
-    {"QuorlinServerConfigParser_validateRegExp", "(string sRegExp, string &sErrMsg)",
+    {kValidateRegExp, "(string sRegExp, string &sErrMsg)",
      [](Validator& h, ExecuteCallRec& call) { return h.checkRegExp(call); }},
 };
 

@@ -52,7 +52,7 @@ std::string wordsOf(const ExternModule& module, ScriptFunction function) {
   ExprList args;
   args.appendVariable(list, CharString("allowedNames"));
   CtrlThread thread(CharString("lister"));
-  module.call(function, args, thread);
+  module.call(module.handler().getFuncNum(CharString(function)), args, thread);
   std::string words = thread.getLastErrors().empty() ? "" : "refused ";
   for (unsigned i = 0; i < list.getNumberOfItems(); ++i) {
     auto* word = dynamic_cast<const TextVar*>(list.getAt(i));
@@ -170,7 +170,7 @@ TEST(Concurrency, ThreadsWithTheirOwnHandlersGetWhatEachGetsAlone) {
       for (int round = 0; own && round < kRounds * 10; ++round) {
         if (wordsOf(*own, lists[round % 3]) != expectedWords[round % 3]) {
           ++mismatches;
-          failures[kValidators + t] = "words of function " + std::to_string(lists[round % 3]);
+          failures[kValidators + t] = std::string("words of ") + lists[round % 3];
         }
       }
       if (!own) {

@@ -2,7 +2,10 @@
 // compiler's stack, and validation under an address-space limit too small for the file.
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <filesystem>
+#include <functional>
 #include <regex>
 #include <set>
 #include <string>
@@ -93,6 +96,67 @@ INSTANTIATE_TEST_SUITE_P(
         PatternCase{"unbalanced_1000000_open", repeated("(", 1000000), true},
         PatternCase{"terms_20000000", repeated("a", 20000000), true}),
     [](const ::testing::TestParamInfo<PatternCase>& info) { return std::string(info.param.name); });
+
+// Runs `body` on a thread of its own with a stack of `bytes`.
+void runOnStack(std::size_t bytes, std::function<void()> body) {
+  pthread_attr_t attributes;
+  pthread_t thread;
+  ASSERT_EQ(pthread_attr_init(&attributes), 0);
+  ASSERT_EQ(pthread_attr_setstacksize(&attributes, bytes), 0);
+  const auto run = [](void* arg) -> void* {
+    (*static_cast<std::function<void()>*>(arg))();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attributes, run, &body), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+}
+
+// On a small stack, the deepest pattern of each shape that the module accepts is compiled there,
+// so that a cost per level set too low overflows the stack (in a child, failing the case), and
+// one level more is refused as too big. The bisection makes the thread's stack the smallest that
+// the deepest accepted pattern is accepted on.
+TEST(RegExpStack, DeepestAcceptedPatternCompilesOnTheSmallestStack) {
+  fuzz::loadedModule();
+  struct Shape {
+    const char* name;
+    std::string (*make)(std::size_t depth);
+  };
+  const Shape shapes[] = {
+      {"terms", [](std::size_t depth) { return repeated("a", depth + 1); }},
+      {"groups", [](std::size_t depth) { return nested("(", depth); }},
+      {"lookaheads", [](std::size_t depth) { return nested("(?=", depth); }},
+      {"terms_in_groups", [](std::size_t depth) { return nested("a(", depth); }},
+  };
+  const std::string tooBig = std::regex_error(std::regex_constants::error_space).what();
+  const ChildResult child = runInChild([&] {
+    std::string out;
+    runOnStack(std::size_t{256} << 10, [&] {
+      for (const Shape& shape : shapes) {
+        std::size_t accepted = 0;
+        std::size_t refused = std::size_t{1} << 16;
+        std::string message;
+        while (refused - accepted > 1) {
+          const std::size_t depth = (accepted + refused) / 2;
+          bool valid = false;
+          std::string error;
+          if (!fuzz::loadedModule().checkRegExp(shape.make(depth), valid, message, error)) {
+            out += std::string(shape.name) + ": refused call: " + error + "\n";
+            return;
+          }
+          (valid ? accepted : refused) = depth;
+          if (!valid && message != tooBig) {
+            out += std::string(shape.name) + ": " + message + "\n";
+          }
+        }
+        out += std::string(shape.name) + (accepted >= 20 ? " deep" : " shallow") + "\n";
+      }
+    });
+    return out;
+  });
+  ASSERT_TRUE(child.exitedWith(0)) << child.describe() << "\n" << child.err;
+  EXPECT_EQ(child.out, "terms deep\ngroups deep\nlookaheads deep\nterms_in_groups deep\n");
+}
 
 const std::string kValidator = QUORLIN_VALIDATE_PATH;
 const std::string kPlant = QUORLIN_SOURCE_DIR "/examples/plant.dpl";

@@ -1,15 +1,19 @@
 // A module that loads like the real one but misbehaves, so that tests can see what the program
 // makes of it: function 0 refuses its call through the host's error handler, function 1 returns a
-// result mapping without lists, functions 2 to 4 return a count that their list does not hold.
+// result mapping without lists, function 2 returns a count that its list does not hold; the
+// others are missing.
+#include "extension/ScriptFunctions.hpp"
 #include "host/BaseExternHdl.hpp"
 #include "host/Variables.hpp"
 
 namespace {
 
+using namespace trel::quorlinsrv;
+
 const FunctionListRec kFunctions[] = {
-    {INTEGER_VAR, "refuse", "(string fileName, mapping &result, string &errMsg)", 0},
-    {INTEGER_VAR, "shapeless", "(string fileName, mapping &result, string &errMsg)", 0},
-    {INTEGER_VAR, "miscount", "(dyn_string &allowedNames)", 0},
+    {INTEGER_VAR, kValidateAll, "(string fileName, mapping &result, string &errMsg)", 0},
+    {INTEGER_VAR, kValidateErrorsOnly, "(string fileName, mapping &result, string &errMsg)", 0},
+    {INTEGER_VAR, kAllowedDirections, "(dyn_string &allowedNames)", 0},
 };
 
 class MisbehavingHdl : public BaseExternHdl {

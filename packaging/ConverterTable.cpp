@@ -27,7 +27,7 @@ std::string missingDataTypes(DpElementType type) {
   const int rank = DpElType::isDynType(type) ? 1 : 0;
   std::string missing;
   for (std::size_t code = 0; code < std::size(kValueTypeWords); ++code) {
-    if (kValueTypeWords[code].empty())
+    if (kValueTypeWords[code].configWord.empty())
       continue;  // no word in a config file
     auto valueType = static_cast<ValueType>(code);
     std::string error;
@@ -35,7 +35,7 @@ std::string missingDataTypes(DpElementType type) {
     bool in = ds::findGetter(valueType, rank, type, error) != nullptr;
     if (out && in)
       continue;
-    missing += (missing.empty() ? "`" : ", `") + std::string(kValueTypeWords[code]) + "`";
+    missing += (missing.empty() ? "`" : ", `") + std::string(kValueTypeWords[code].configWord) + "`";
     if (out != in)
       missing += out ? " (direction out only)" : " (direction in only)";
   }

@@ -22,6 +22,20 @@ std::tuple<long, long, long> stampOf(const std::string& path) {
   return {info.st_mtim.tv_sec, info.st_mtim.tv_nsec, info.st_size};
 }
 
+// DP lists are read on the message loop (at about 70 MB/s), so a larger list would hold up every
+// request for seconds: it is refused with a message instead, and the program reads it.
+constexpr long kMaxDpListBytes = 32L << 20;
+
+// "" when the list at `path` is small enough to be read here; otherwise why it is not read.
+std::string refuseLargeDpList(const std::string& path) {
+  long size = std::get<2>(stampOf(path));
+  if (size <= kMaxDpListBytes)
+    return "";
+  return path + ": error: DP list of " + std::to_string(size >> 20) + " MiB; the language server " +
+         "reads lists up to " + std::to_string(kMaxDpListBytes >> 20) +
+         " MiB (quorlin-validate on the command line reads any)";
+}
+
 struct LeafWalk {
   std::map<std::string, const DpTypeNode*> types;
   std::vector<LeafElement>& out;
@@ -78,8 +92,11 @@ bool Project::refresh() {
   }
   stamps_ = stamps();  // the lists the project file names now
   lists_.assign(dpLists_.size(), DpList());
-  for (std::size_t i = 0; i < dpLists_.size() && error_.empty(); ++i)
-    readDpListFile(dpLists_[i], lists_[i], error_);
+  for (std::size_t i = 0; i < dpLists_.size() && error_.empty(); ++i) {
+    error_ = refuseLargeDpList(dpLists_[i]);
+    if (error_.empty())
+      readDpListFile(dpLists_[i], lists_[i], error_);
+  }
   std::string loadError;
   if (error_.empty() && !install(loadError))
     error_ = loadError;

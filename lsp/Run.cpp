@@ -43,7 +43,6 @@ int runLanguageServer(const ModuleSession& module) {
     outputBroken = outputBroken || !writeAll(STDOUT_FILENO, frameMessage(body));
   });
   MessageReader reader;
-  std::string body, error;
   char chunk[64 * 1024];
   while (!server.exited() && !outputBroken) {
     std::optional<Clock::duration> due = server.validateDue(Clock::now());
@@ -64,6 +63,7 @@ int runLanguageServer(const ModuleSession& module) {
       return server.exitCode();
     reader.feed(chunk, static_cast<std::size_t>(n));
     for (;;) {
+      std::string body, error;  // fresh for each message, so a large one's memory goes with it
       MessageReader::Status status = reader.next(body, error);
       if (status == MessageReader::Status::kNeedMore)
         break;

@@ -218,6 +218,7 @@ TEST(LanguageServerSession, OutlastsHostileInput) {
   for (int i = 0; i < 100000; ++i)
     dottedKeys += ".a";
   std::ofstream(std::string(dir) + "/.quorlin-validate.toml") << "\n" << dottedKeys << "]\n";
+  std::ofstream(std::string(dir) + "/big.dpl").close();
   Server server;
   std::string transcript;
   server.send(request(1, "initialize",
@@ -279,6 +280,17 @@ TEST(LanguageServerSession, OutlastsHostileInput) {
   std::string deepProject = diagnosticsText(published);
   deepProject.replace(deepProject.find(dir), std::strlen(dir), "DIR");
   transcript += "project file with 100,000 dotted keys: " + deepProject;
+  // A list too large to read on the message loop: a 1 GiB sparse file.
+  std::filesystem::resize_file(std::filesystem::path(dir) / "big.dpl", 1u << 30);
+  server.send(
+      notification("workspace/didChangeConfiguration",
+                   {{"settings", {{"quorlin", {{"dpLists", {std::string(dir) + "/big.dpl"}}}}}}}));
+  published = server.receive("textDocument/publishDiagnostics");
+  while (published.is_object() && published["params"]["uri"] != besideProject)
+    published = server.receive("textDocument/publishDiagnostics");
+  std::string large = diagnosticsText(published);
+  large.replace(large.find(dir), std::strlen(dir), "DIR");
+  transcript += "DP list of 1 GiB: " + large;
   server.send(request(4, "shutdown", nullptr));
   transcript += "shutdown: " + server.receive("responses only").dump() + "\n";
   std::filesystem::remove_all(dir);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "parser/QuorlinServerConfigParser.hpp"  // the summary texts of errMsg
+
 class MappingVar;
 
 namespace trel::quorlinsrv {
@@ -93,12 +95,6 @@ struct ShownPosition {
   unsigned endColumn = 0;
 };
 ShownPosition shownPosition(const Finding& finding);
-
-// The module's errMsg for a file it could not open (the file name is not part of it).
-inline constexpr const char* kFailedToOpen = "failed to open file ";
-
-// The summary that errMsg holds when the blocks carry the details.
-inline constexpr const char* kValidationErrors = "Validation error(s)";
 
 // The findings of one file in block order; within a block its own messages come first (its error
 // split at line feeds; "lineNo" repeats it and gives none), then the fields in mapping order. An

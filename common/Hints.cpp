@@ -1,9 +1,13 @@
 #include "common/Hints.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <numeric>
 #include <tuple>
+
+#include "config/QuorlinServerConfigDpeBlock.hpp"
+#include "config/Vocabulary.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -11,10 +15,6 @@ namespace {
 
 // Sets at most this large are searched name by name.
 constexpr std::size_t kScanLimit = 256;
-
-// The keys of a key/value line, for the hint at an unexpected key.
-const std::vector<std::string> kFileKeys = {"dpe",       "alias", "property",
-                                            "direction", "value", "time"};
 
 std::string lowered(std::string_view text) {
   std::string result(text);
@@ -28,33 +28,14 @@ std::size_t distanceLimit(std::string_view query) {
   return query.size() <= 4 ? 1 : 2;
 }
 
-// The text between the first `open` and the last `close` of `message`, "" when absent.
-std::string between(const std::string& message, const std::string& open, const std::string& close) {
-  std::size_t start = message.find(open);
-  std::size_t end = close.empty() ? message.size() : message.rfind(close);
-  if (start == std::string::npos || end == std::string::npos || end < start + open.size())
-    return "";
-  return message.substr(start + open.size(), end - start - open.size());
-}
-
-// The byte offset of the 1-based `column` of `line` (the inverse of ConfigText::column).
-std::size_t offsetOf(std::string_view line, unsigned column) {
-  std::size_t offset = 0;
-  for (unsigned c = 1; c < column && offset < line.size(); ++c) {
-    ++offset;
-    while (offset < line.size() && (static_cast<unsigned char>(line[offset]) & 0xC0) == 0x80)
-      ++offset;
+// The word of an unknown-word message of the three vocabularies; "" for any other message.
+std::string_view unknownWord(const std::string& message) {
+  std::array<std::string_view, 1> word;
+  for (const MessageForm<1>* form : {&kUnknownDirection, &kUnknownValueType, &kUnknownTimeType}) {
+    if (form->match(message, &word))
+      return word[0];
   }
-  return offset;
-}
-
-// The text at fault of a finding with a one-line position.
-std::string_view textAt(const ConfigText& text, const Finding& finding) {
-  if (finding.line == 0 || finding.endLine != finding.line)
-    return std::string_view();
-  std::string_view line = text.line(finding.line);
-  std::size_t begin = offsetOf(line, finding.column);
-  return line.substr(begin, offsetOf(line, finding.endColumn) - begin);
+  return std::string_view();
 }
 
 std::string quotedList(const std::vector<std::string>& names) {
@@ -263,25 +244,37 @@ std::vector<std::string> HintSources::nearestAliases(std::string_view alias) con
   return aliasIndex_->nearest(alias);
 }
 
+const std::vector<std::string>& fileKeys() {
+  static const std::vector<std::string> keys = [] {
+    std::vector<std::string> all;
+    for (std::int32_t index = kDpe; index <= kTime; ++index)
+      all.emplace_back(attributeRow(static_cast<AttributeIndex>(index)).fileKey);
+    return all;
+  }();
+  return keys;
+}
+
 void attachHints(const ConfigText& text, const HintSources& sources,
                  std::vector<Finding>& findings) {
-  static const NearestNames keys(kFileKeys);
+  static const NearestNames keys(fileKeys());
   for (Finding& finding : findings) {
     const std::string& message = finding.message;
+    std::array<std::string_view, 1> element;
     if (const std::vector<std::string>* words = sources.allowedWords(finding.key)) {
-      std::string word = between(message, " '", "'");
-      if (message.rfind("unknown ", 0) != 0)
+      std::string_view word = unknownWord(message);
+      if (word.empty())
         continue;
       finding.notes.push_back(Note{"allowed: " + quotedList(*words), ""});
       addNearest(finding, NearestNames(*words).nearest(word, 1));
-    } else if (message.rfind("Unknown DPE ", 0) == 0) {
-      addNearest(finding, sources.nearestElements(between(message, "Unknown DPE ", "")));
-    } else if (finding.key == blockFieldKey(kFieldAlias) &&
-               message == "Failed to convert alias to DP/DPE name") {
-      addNearest(finding, sources.nearestAliases(textAt(text, finding)));
-    } else if (finding.key == kSyntaxKey &&
-               message.find(": unexpected key '") != std::string::npos) {
-      addNearest(finding, keys.nearest(between(message, ": unexpected key '", "'"), 1));
+    } else if (kUnknownDpe.match(message, &element)) {
+      addNearest(finding, sources.nearestElements(element[0]));
+    } else if (finding.key == blockFieldKey(kFieldAlias) && kAliasUnknown.match(message)) {
+      addNearest(finding, sources.nearestAliases(text.read(finding.line).value));
+    } else if (finding.key == kSyntaxKey) {
+      // Positioned at the line that recorded it: an unexpected key's line reads as a key line.
+      ConfigLine line = text.read(finding.line);
+      if (line.kind == LineKind::kKeyValue && findFileKey(line.key) == nullptr)
+        addNearest(finding, keys.nearest(line.key, 1));
     }
   }
   if (text.line(1).substr(0, 3) == "\xEF\xBB\xBF" && !findings.empty()) {

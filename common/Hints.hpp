@@ -75,6 +75,9 @@ class HintSources {
   mutable std::map<std::string, std::unique_ptr<NearestNames>> elements_;
 };
 
+// The keys of key lines in the order of the attribute slots, as a block is usually written.
+const std::vector<std::string>& fileKeys();
+
 // Adds the notes of every finding of a config file whose text is `text` (positions attached).
 void attachHints(const ConfigText& text, const HintSources& sources,
                  std::vector<Finding>& findings);

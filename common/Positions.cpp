@@ -1,176 +1,93 @@
 #include "common/Positions.hpp"
 
-#include <cctype>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-
-#include "config/AttributeIndex.hpp"
+#include "config/QuorlinServerConfigDpeBlock.hpp"
 
 namespace trel::quorlinsrv {
 
 namespace {
 
-// Whitespace of the classic locale, which the module trims.
-constexpr const char* kBlanks = " \t\n\v\f\r";
-
-// A piece of a line as byte offsets [begin, end).
-struct Span {
-  std::size_t begin = 0;
-  std::size_t end = 0;
-};
-
-Span trimmed(std::string_view line, Span span) {
-  while (span.begin < span.end && std::strchr(kBlanks, line[span.begin]) && line[span.begin])
-    ++span.begin;
-  while (span.end > span.begin && std::strchr(kBlanks, line[span.end - 1]) && line[span.end - 1])
-    --span.end;
-  return span;
-}
-
-Span trimmed(std::string_view line) {
-  return trimmed(line, Span{0, line.size()});
-}
-
-// The key and value of a key/value line as the module splits it (exactly one '=').
-bool splitKeyValue(std::string_view line, Span& key, Span& value) {
-  Span all = trimmed(line);
-  std::size_t equals = line.find('=', all.begin);
-  if (equals == std::string_view::npos || equals >= all.end || line.find('=', equals + 1) < all.end)
-    return false;
-  key = trimmed(line, Span{all.begin, equals});
-  value = trimmed(line, Span{equals + 1, all.end});
-  return true;
-}
-
-bool isHeader(std::string_view line) {
-  Span all = trimmed(line);
-  return all.end - all.begin >= 3 && line[all.begin] == '[' && line[all.end - 1] == ']';
-}
-
-// The words of a section header split at single blanks as the module splits them; a word may be
-// empty.
-std::vector<Span> headerWords(std::string_view line) {
-  Span all = trimmed(line);
-  Span inner = trimmed(line, Span{all.begin + 1, all.end - 1});
-  std::vector<Span> words;
-  std::size_t start = inner.begin;
-  for (std::size_t i = inner.begin; i < inner.end; ++i) {
-    if (std::strchr(kBlanks, line[i]) && line[i]) {
-      words.push_back(Span{start, i});
-      start = i + 1;
-    }
-  }
-  words.push_back(Span{start, inner.end});
-  return words;
-}
-
-// The key in the file of a per-block key of the result; null for the header's names.
-const char* fileKeyOf(const std::string& key) {
+// The key in the file of a per-block key of the result; "" for the header's names.
+std::string_view fileKeyOf(const std::string& key) {
   for (const AttributeRow& row : kAttributeTable) {
-    if (!row.fileKey.empty() && key == row.resultKey)
-      return row.fileKey.data();  // a string literal, so NUL-terminated
+    if (key == row.resultKey)
+      return row.fileKey;
   }
-  return nullptr;
+  return std::string_view();
 }
 
-// The messages of the occurrence rules, which are about the key rather than its value.
-bool isOccurrenceMessage(const std::string& message) {
-  for (const char* start : {"attribute '", "mandatory attribute '", "the value of mandatory"}) {
-    if (message.rfind(start, 0) == 0)
-      return true;
-  }
-  return false;
-}
-
-// The line number in "Line 50: ..." or "syntax error in line 12: ...", 0 for other messages.
-unsigned namedLine(const std::string& message) {
-  for (const char* start : {"Line ", "syntax error in line "}) {
-    std::size_t length = std::strlen(start);
-    if (message.rfind(start, 0) == 0 && message.size() > length &&
-        std::isdigit(static_cast<unsigned char>(message[length])))
-      return static_cast<unsigned>(std::strtoul(message.c_str() + length, nullptr, 10));
-  }
-  return 0;
-}
-
-// The text that "syntax error: found '...' while expecting ..." quotes, "" for other messages.
-std::string quotedLine(const std::string& message) {
-  static const std::string kStart = "syntax error: found '";
-  std::size_t end = message.rfind("' while expecting");
-  if (message.rfind(kStart, 0) != 0 || end == std::string::npos || end < kStart.size())
-    return "";
-  return message.substr(kStart.size(), end - kStart.size());
-}
-
-void place(Finding& finding, const ConfigText& text, unsigned line, Span span) {
+void place(Finding& finding, const ConfigText& text, unsigned line, std::string_view part) {
   std::string_view content = text.line(line);
+  std::size_t begin = LineGrammar::offsetOf(content, part);
   finding.line = finding.endLine = line;
-  finding.column = ConfigText::column(content, span.begin);
-  finding.endColumn = ConfigText::column(content, span.end);
+  finding.column = ConfigText::column(content, begin);
+  finding.endColumn = ConfigText::column(content, begin + part.size());
 }
 
 void placeAtLine(Finding& finding, const ConfigText& text, unsigned line) {
-  place(finding, text, line, trimmed(text.line(line)));
+  place(finding, text, line, text.read(line).text);
 }
 
 unsigned lastLineOf(const Finding& finding, const ConfigText& text) {
   return finding.lastLine >= finding.firstLine ? finding.lastLine : text.lineCount();
 }
 
-// The section header in force at the block's first line, 0 when there is none.
-unsigned headerLine(const Finding& finding, const ConfigText& text) {
-  for (unsigned line = finding.firstLine; line > 0; --line) {
-    if (isHeader(text.line(line)))
-      return line;
-  }
-  return 0;
+// The lines that record a message of the block itself, one each and in line order: a comment
+// after the leading ones, a line that is neither header nor key line, a key line of another key.
+bool recordsBlockMessage(const ConfigLine& line) {
+  return line.kind == LineKind::kComment || line.kind == LineKind::kOther ||
+         (line.kind == LineKind::kKeyValue && findFileKey(line.key) == nullptr);
 }
 
-void placeHeaderFinding(Finding& finding, const ConfigText& text) {
-  if (unsigned line = namedLine(finding.message))
-    return placeAtLine(finding, text, line);  // a malformed header as a whole
-  unsigned line = headerLine(finding, text);
-  if (line == 0)
-    return placeAtLine(finding, text, finding.firstLine);
-  std::vector<Span> words = headerWords(text.line(line));
-  if (words.size() != 1 && words.size() != 3)
-    return placeAtLine(finding, text, line);
-  bool classWord = finding.key == blockFieldKey(kFieldClass) && words.size() == 3;
-  place(finding, text, line, words[classWord ? 2 : 0]);
-}
-
-void placeSyntaxFinding(Finding& finding, const ConfigText& text) {
-  if (unsigned line = namedLine(finding.message)) {
-    Span key, value;
-    if (finding.message.find(": unexpected key '") != std::string::npos &&
-        splitKeyValue(text.line(line), key, value))
-      return place(finding, text, line,
-                   key.begin == key.end ? Span{key.begin, key.begin + 1} : key);
-    return placeAtLine(finding, text, line);
-  }
-  std::string quoted = quotedLine(finding.message);
-  for (unsigned line = finding.firstLine; !quoted.empty() && line <= lastLineOf(finding, text);
-       ++line) {
-    std::string_view content = text.line(line);
-    Span all = trimmed(content);
-    if (content.substr(all.begin, all.end - all.begin) == quoted)
-      return place(finding, text, line, all);
+// The block's own message number `index` (0-based) at the line that recorded it: a key that is
+// unexpected (an empty one as its separator), else the line.
+void placeBlockMessage(Finding& finding, const ConfigText& text, unsigned index) {
+  for (unsigned line = finding.firstLine; line <= lastLineOf(finding, text); ++line) {
+    ConfigLine read = text.read(line);
+    if (!recordsBlockMessage(read) || index-- > 0)
+      continue;
+    if (read.kind != LineKind::kKeyValue)
+      return place(finding, text, line, read.text);
+    return place(finding, text, line,
+                 read.key.empty() ? std::string_view(read.key.data(), 1) : read.key);
   }
   placeAtLine(finding, text, finding.firstLine);
 }
 
-void placeAttributeFinding(Finding& finding, const ConfigText& text, const char* fileKey) {
+// At the value of the key's first line (its key when the value is empty); a repeated key at the
+// repeat, the line one would delete, with the first one as a note.
+void placeAttributeFinding(Finding& finding, const ConfigText& text, std::string_view fileKey) {
+  unsigned first = 0;  // the first line of a repeated key
   for (unsigned line = finding.firstLine; line <= lastLineOf(finding, text); ++line) {
-    std::string_view content = text.line(line);
-    Span key, value;
-    if (splitKeyValue(content, key, value) &&
-        content.substr(key.begin, key.end - key.begin) == fileKey) {
-      bool atKey = isOccurrenceMessage(finding.message) || value.begin == value.end;
-      return place(finding, text, line, atKey ? key : value);
+    ConfigLine read = text.read(line);
+    if (read.kind != LineKind::kKeyValue || read.key != fileKey)
+      continue;
+    if (first != 0) {
+      finding.notes.push_back(
+          Note{"first given on line " + std::to_string(first) + ", whose value is used", ""});
+      return place(finding, text, line, read.key);
     }
+    if (!kRepeatedAttribute.match(finding.message))
+      return place(finding, text, line, read.value.empty() ? read.key : read.value);
+    first = line;
   }
-  placeAtLine(finding, text, finding.firstLine);  // the key does not occur: the block itself
+  placeAtLine(finding, text, finding.firstLine);  // the key does not occur
+}
+
+// At the section header in force: the device's or the class's word, the whole of a malformed one.
+void placeHeaderFinding(Finding& finding, const ConfigText& text) {
+  for (unsigned line = finding.firstLine; line > 0; --line) {
+    ConfigLine header = text.read(line);
+    if (header.kind != LineKind::kHeader)
+      continue;
+    if (!header.wellFormed())
+      return placeAtLine(finding, text, line);
+    bool classWord = finding.key == blockFieldKey(kFieldClass) && header.wordCount == 3;
+    std::string_view word = header.words[classWord ? 2 : 0];
+    if (header.inside.empty())  // "[ ]": the empty name before the closing bracket
+      word = header.text.substr(header.text.size() - 1, 0);
+    return place(finding, text, line, word);
+  }
+  placeAtLine(finding, text, finding.firstLine);
 }
 
 }  // namespace
@@ -206,12 +123,21 @@ unsigned ConfigText::column(std::string_view line, std::size_t offset) {
 }
 
 void attachPositions(const ConfigText& text, std::vector<Finding>& findings) {
+  unsigned index = 0;  // of a block's own message among those of its block
+  const Finding* previous = nullptr;
   for (Finding& finding : findings) {
+    if (finding.key == kSyntaxKey) {
+      bool sameBlock = previous != nullptr && previous->key == kSyntaxKey &&
+                       previous->firstLine == finding.firstLine &&
+                       previous->lastLine == finding.lastLine;
+      index = sameBlock ? index + 1 : 0;
+    }
+    previous = &finding;
     if (finding.key == kFileKey || finding.firstLine == 0)
       continue;
     if (finding.key == kSyntaxKey)
-      placeSyntaxFinding(finding, text);
-    else if (const char* fileKey = fileKeyOf(finding.key))
+      placeBlockMessage(finding, text, index);
+    else if (std::string_view fileKey = fileKeyOf(finding.key); !fileKey.empty())
       placeAttributeFinding(finding, text, fileKey);
     else
       placeHeaderFinding(finding, text);

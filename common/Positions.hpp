@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/Findings.hpp"
+#include "parser/ConfigLine.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -20,17 +21,20 @@ class ConfigText {
   // The 1-based column of the byte at `offset` of `line`: UTF-8 continuation bytes count with
   // the byte before them.
   static unsigned column(std::string_view line, std::size_t offset);
+  // Line `number` read with the module's grammar; its parts view the text.
+  ConfigLine read(unsigned number) const { return grammar_.read(line(number)); }
 
  private:
+  LineGrammar grammar_;
   std::string_view text_;
   std::vector<std::size_t> starts_;
 };
 
-// Sets `line`, `column`, `endLine` and `endColumn` of every block finding in `findings`:
-// an attribute error at the first occurrence of its key within the block's lines (the key for
-// an occurrence error, the value otherwise), a message naming its line ("Line 50: ...") there,
-// the key/value syntax message at the line it quotes, class and device findings at the section
-// header that named the device, and anything else (a missing attribute) at the block's first
+// Sets `line`, `column`, `endLine` and `endColumn` of every block finding in `findings`, reading
+// the lines as the module does: an attribute error at the value of its key's first line in the
+// block (the key when the value is empty; a repeated key at the repeat, with a note), the
+// block's own messages at the lines that recorded them in turn, class and device findings at
+// the section header in force, and anything else (a missing attribute) at the block's first
 // line. File-level findings keep no position.
 void attachPositions(const ConfigText& text, std::vector<Finding>& findings);
 

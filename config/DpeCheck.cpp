@@ -9,18 +9,15 @@ namespace trel::quorlinsrv {
 
 namespace {
 
-const char* const kAliasUnknown = "Failed to convert alias to DP/DPE name";
-const char* const kNoElementName = "both alias and DPE name are empty";
-
 // Asks the host about the element `dpeName` and returns why it cannot be mapped, or "" when it
 // is a leaf; fills `id`, `type` and `isArray` as far as the host answered.
 std::string elementProblem(const std::string& dpeName, DpIdentifier& id, DpElementType& type,
                            bool& isArray) {
   if (dpeName.empty()) {
-    return kNoElementName;
+    return "both alias and DPE name are empty";
   }
   if (Manager::getId(dpeName.c_str(), id) == 0) {
-    return "Unknown DPE " + dpeName;
+    return kUnknownDpe(dpeName);
   }
   if (Manager::getElementType(id, type) == 0) {
     return "Failed to get type for DPE " + dpeName;
@@ -46,7 +43,7 @@ bool QuorlinServerConfigDpeBlock::checkDpe() {
     name.assign(alias);
     CharString aliasTarget;
     if (Manager::getName(name.c_str(), aliasTarget) == 0) {
-      setAttributeError(kAlias, kAliasUnknown);
+      setAttributeError(kAlias, kAliasUnknown());
       return false;
     }
     name = aliasTarget.str();

@@ -110,15 +110,9 @@ bool QuorlinServerConfigDpeBlock::checkOccurrence(AttributeIndex index, bool man
     return true;  // the common case builds no stream
   }
   const std::string_view name = attributeRow(index).displayName;
-  std::ostringstream message;
-  if (repeated) {
-    message << "attribute '" << name << "' appeared " << count << " times for this block";
-  } else if (missing) {
-    message << "mandatory attribute '" << name << "' didn't appear in config file";
-  } else {
-    message << "the value of mandatory attribute '" << name << "' is empty in config file";
-  }
-  setAttributeError(index, message.str());
+  setAttributeError(index, repeated  ? kRepeatedAttribute(name, count)
+                           : missing ? kMissingAttribute(name)
+                                     : kEmptyAttribute(name));
   return false;
 }
 

@@ -9,11 +9,24 @@
 #include <string_view>
 
 #include "config/AttributeIndex.hpp"
+#include "config/MessageForm.hpp"
 #include "config/Vocabulary.hpp"
 #include "ds/ConverterRegistry.hpp"
 #include "host/DpTypes.hpp"
 
 namespace trel::quorlinsrv {
+
+// The occurrence rules' messages, with the attribute's display name (and count).
+inline constexpr MessageForm<2> kRepeatedAttribute{
+    {"attribute '", "' appeared ", " times for this block"}};
+inline constexpr MessageForm<1> kMissingAttribute{
+    {"mandatory attribute '", "' didn't appear in config file"}};
+inline constexpr MessageForm<1> kEmptyAttribute{
+    {"the value of mandatory attribute '", "' is empty in config file"}};
+
+// The element check's messages that the program recognises.
+inline constexpr MessageForm<0> kAliasUnknown{{"Failed to convert alias to DP/DPE name"}};
+inline constexpr MessageForm<1> kUnknownDpe{{"Unknown DPE ", ""}};
 
 class QuorlinServerConfigDpeBlock {
  public:
@@ -32,8 +45,6 @@ class QuorlinServerConfigDpeBlock {
   bool isEmpty() const;
 
   std::string_view attributeValue(AttributeIndex index) const { return values_[index]; }
-  // How often the key of the attribute `index` occurred.
-  std::uint32_t attributeCount(AttributeIndex index) const { return counts_[index]; }
   // Valid while the block lives and its errors are not changed; "" when there is none.
   const std::string& attributeError(AttributeIndex index) const;
   // Replaces the error of the attribute `index`.

@@ -43,11 +43,11 @@ const Vocabulary<TimeType> kTimeTypes = {
 };
 
 template <class Code>
-bool parseWord(const Vocabulary<Code>& vocabulary, const char* errorPrefix, const std::string& word,
-               Code& code, std::string& error) {
+bool parseWord(const Vocabulary<Code>& vocabulary, const MessageForm<1>& unknown,
+               const std::string& word, Code& code, std::string& error) {
   const auto found = vocabulary.find(word);
   if (found == vocabulary.end()) {
-    error = errorPrefix + word + "'";
+    error = unknown(word);
     return false;
   }
   code = found->second;
@@ -81,15 +81,15 @@ std::vector<std::string> wordsByCode(const Vocabulary<Code>& vocabulary) {
 }  // namespace
 
 bool parseValueType(std::string word, ValueType& code, std::string& error) {
-  return parseWord(kValueTypes, "unknown data type '", word, code, error);
+  return parseWord(kValueTypes, kUnknownValueType, word, code, error);
 }
 
 bool parseDirection(std::string word, Direction& code, std::string& error) {
-  return parseWord(kDirections, "unknown direction '", word, code, error);
+  return parseWord(kDirections, kUnknownDirection, word, code, error);
 }
 
 bool parseTimeType(std::string word, TimeType& code, std::string& error) {
-  return parseWord(kTimeTypes, "unknown time type '", word, code, error);
+  return parseWord(kTimeTypes, kUnknownTimeType, word, code, error);
 }
 
 const std::string& valueTypeName(ValueType code) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "config/MessageForm.hpp"
 #include "ds/ValueType.hpp"
 
 namespace trel::quorlinsrv {
@@ -37,9 +38,14 @@ extern const std::string kClassIntroducer;
 // The separator between key and value in an attribute line: "=".
 extern const std::string kKeyValueSeparator;
 
+// The messages of a word that a vocabulary does not hold.
+inline constexpr MessageForm<1> kUnknownValueType{{"unknown data type '", "'"}};
+inline constexpr MessageForm<1> kUnknownDirection{{"unknown direction '", "'"}};
+inline constexpr MessageForm<1> kUnknownTimeType{{"unknown time type '", "'"}};
+
 // Word to code, by exact byte-wise comparison (nothing trimmed or folded). On success stores the
 // code and leaves `error` untouched; otherwise leaves `code` untouched, replaces `error` by
-// "unknown data type '<word>'" (direction, time type likewise) and returns false.
+// the vocabulary's unknown-word message and returns false.
 bool parseValueType(std::string word, ValueType& code, std::string& error);
 bool parseDirection(std::string word, Direction& code, std::string& error);
 bool parseTimeType(std::string word, TimeType& code, std::string& error);

@@ -58,8 +58,8 @@ inline constexpr ValueTypeWords kValueTypeWords[kValueTypeCount] = {
     {"double", "double scalar", "double array"}, {"string", "string scalar", "string array"},
 };
 
-inline constexpr ValueTypeWords kUnknownValueTypeWords = {"unknown ???", "unknown ???",
-                                                          "unknown ???"};
+inline constexpr std::string_view kNoWord = trel::quorlinsrv::kNoWord;
+inline constexpr ValueTypeWords kUnknownValueTypeWords = {kNoWord, kNoWord, kNoWord};
 
 // The words of `type`; kUnknownValueTypeWords for a code outside 0 to 11.
 constexpr const ValueTypeWords& wordsOf(ValueType type) {

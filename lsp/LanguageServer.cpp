@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <iostream>
 #include <new>
+#include <set>
 #include <stdexcept>
 
 #include "common/Findings.hpp"
 #include "common/Hints.hpp"
 #include "common/MemoryFile.hpp"
 #include "common/ProjectFile.hpp"
+#include "config/AttributeIndex.hpp"
+#include "config/Vocabulary.hpp"
+#include "parser/ConfigLine.hpp"
 
 namespace trel::quorlinsrv::lsp {
 
@@ -32,18 +36,14 @@ constexpr int kCompletionField = 5, kCompletionClass = 7, kCompletionReference =
 constexpr int kSymbolObject = 19, kSymbolProperty = 7;
 
 constexpr const char* kSource = "quorlin-validate";
-constexpr const char* kClassIntroducer = "_instance_of_";
-// The keys of a block line, in the order a block is usually written.
-const std::vector<std::string> kKeys = {"dpe", "alias", "property", "direction", "value", "time"};
-// Keys whose values the module's allowed-name functions list, with the field of their findings.
+// Attributes whose values the module's allowed-name functions list.
 struct WordList {
-  const char* key;
+  AttributeIndex attribute;
   ScriptFunction function;
-  BlockField field;
+  std::string key() const { return std::string(attributeRow(attribute).fileKey); }
 };
-constexpr WordList kWordLists[] = {{"direction", kAllowedDirections, kFieldDirection},
-                                   {"value", kAllowedDataTypes, kFieldValueType},
-                                   {"time", kAllowedTimeTypes, kFieldTimeType}};
+constexpr WordList kWordLists[] = {
+    {kDirection, kAllowedDirections}, {kValue, kAllowedDataTypes}, {kTime, kAllowedTimeTypes}};
 // Completion lists longer than this are cut; the client asks again as the user types on.
 constexpr std::size_t kMaxCompletionItems = 500;
 
@@ -217,38 +217,46 @@ std::size_t utf16Column(std::string_view line, unsigned column) {
   return utf16Length(line.substr(0, i));
 }
 
-std::string_view trim(std::string_view text) {
-  std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos)
-    return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+// Lines are read with the module's grammar, in the global locale of the session.
+const LineGrammar& grammar() {
+  static const LineGrammar lines;
+  return lines;
 }
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
+std::string_view fileKey(AttributeIndex attribute) {
+  return attributeRow(attribute).fileKey;
 }
 
-// A section header "[DEVICE]" or "[DEVICE _instance_of_ CLASS]"; false for other lines.
-bool parseHeader(std::string_view line, std::string& device, std::string& className) {
-  line = trim(line);
-  if (line.size() < 2 || line.front() != '[' || line.back() != ']')
-    return false;
-  std::string_view inside = trim(line.substr(1, line.size() - 2));
-  std::size_t space = inside.find_first_of(" \t");
-  device = std::string(inside.substr(0, space));
-  className.clear();
-  if (space != std::string_view::npos) {
-    std::string_view rest = trim(inside.substr(space));
-    if (startsWith(rest, kClassIntroducer))
-      className = std::string(trim(rest.substr(std::string_view(kClassIntroducer).size())));
+// What the text before the cursor is completing, read as the module reads lines.
+struct CompletionContext {
+  enum What { kNothing, kKey, kValue, kClass } what = kNothing;
+  ConfigLine line;       // the text before the cursor: for kValue its key and value so far
+  std::size_t from = 0;  // the byte where the text that a completion replaces begins
+};
+
+CompletionContext completionContext(std::string_view before) {
+  CompletionContext context;
+  const ConfigLine& line = context.line = grammar().read(before);
+  if (!line.text.empty() && line.text.front() == '[') {
+    // The header as the cursor's word would close it; the placeholder stands for the rest of
+    // that word, so the word is there even before its first character is typed.
+    std::string closed = std::string(before) + "x]";
+    ConfigLine header = grammar().read(closed);
+    if (header.kind == LineKind::kHeader && header.wordCount == 3 &&
+        header.words[1] == kClassIntroducer) {
+      context.what = CompletionContext::kClass;
+      context.from = LineGrammar::offsetOf(closed, header.words[2]);
+    }
+  } else if (line.kind == LineKind::kBlank ||
+             (line.kind == LineKind::kOther &&
+              before.find(kKeyValueSeparator) == std::string_view::npos)) {
+    context.what = CompletionContext::kKey;
+    context.from = line.text.empty() ? before.size() : LineGrammar::offsetOf(before, line.text);
+  } else if (line.kind == LineKind::kKeyValue) {
+    context.what = CompletionContext::kValue;
+    context.from = before.find(kKeyValueSeparator) + kKeyValueSeparator.size();
   }
-  return true;
-}
-
-// The key of a key=value line, or "" when `line` has no separator.
-std::string_view keyOf(std::string_view line) {
-  std::size_t equals = line.find('=');
-  return equals == std::string_view::npos ? std::string_view() : trim(line.substr(0, equals));
+  return context;
 }
 
 bool containsNoCase(std::string_view text, std::string_view part) {
@@ -267,7 +275,7 @@ LanguageServer::LanguageServer(const ModuleSession& module, Send send,
     std::string error;
     std::vector<std::string> words;
     if (module_.allowedNames(list.function, words, error))
-      allowedWords_[list.key] = std::move(words);
+      allowedWords_[list.key()] = std::move(words);
   }
 }
 
@@ -520,9 +528,10 @@ Project* LanguageServer::projectFor(const std::string& path, std::string& error)
   if (project->refresh()) {
     installed_ = project.get();
     for (const WordList& list : kWordLists) {
-      auto words = allowedWords_.find(list.key);
+      auto words = allowedWords_.find(list.key());
       if (words != allowedWords_.end())
-        project->hints().setAllowedWords(blockFieldKey(list.field), words->second);
+        project->hints().setAllowedWords(std::string(attributeRow(list.attribute).resultKey),
+                                         words->second);
     }
   }
   error = project->error();
@@ -617,46 +626,36 @@ Json LanguageServer::completion(const Json& params) {
       item["detail"] = detail;
     items.push_back(std::move(item));
   };
-  std::size_t equals = before.find('=');
-  std::string header, className;
-  if (startsWith(trim(before), "[")) {
-    std::size_t introducer = before.find(std::string(kClassIntroducer) + " ");
-    if (introducer == std::string_view::npos)
-      return Json::array();
-    std::size_t from = introducer + std::string_view(kClassIntroducer).size() + 1;
-    std::vector<std::string> classes;
-    for (std::string_view other : lines) {
-      if (parseHeader(other, header, className) && !className.empty())
-        classes.push_back(className);
-    }
-    std::sort(classes.begin(), classes.end());
-    classes.erase(std::unique(classes.begin(), classes.end()), classes.end());
+  CompletionContext context = completionContext(before);
+  if (context.what == CompletionContext::kClass) {
+    std::set<std::string> classes;
+    for (std::string_view other : lines)
+      classes.emplace(grammar().read(other).className());
+    classes.erase("");
     for (const std::string& name : classes)
-      add(name, kCompletionClass, "class", from);
-  } else if (equals == std::string_view::npos) {
-    for (const std::string& key : kKeys)
-      add(key, kCompletionField, "key", before.size() - trim(before).size());
+      add(name, kCompletionClass, "class", context.from);
+  } else if (context.what == CompletionContext::kKey) {
+    for (const std::string& key : fileKeys())
+      add(key, kCompletionField, "key", context.from);
     for (Json& item : items)
-      item["textEdit"]["newText"] = item["label"].get<std::string>() + "=";
-  } else {
-    std::string key(trim(before.substr(0, equals)));
-    std::string_view typed = trim(before.substr(equals + 1));
-    std::size_t from = equals + 1;
+      item["textEdit"]["newText"] = item["label"].get<std::string>() + kKeyValueSeparator;
+  } else if (context.what == CompletionContext::kValue) {
+    std::string key(context.line.key);
     std::string error;
     Project* project = projectFor(doc.path, error);
     auto words = allowedWords_.find(key);
     if (words != allowedWords_.end()) {
       for (const std::string& word : words->second)
-        add(word, kCompletionEnumMember, key, from);
-    } else if (key == "dpe" && project) {
+        add(word, kCompletionEnumMember, key, context.from);
+    } else if (key == fileKey(kDpe) && project) {
       for (const LeafElement& leaf : project->leafElements()) {
-        if (containsNoCase(leaf.name, typed))
-          add(leaf.name, kCompletionVariable, leaf.type, from);
+        if (containsNoCase(leaf.name, context.line.value))
+          add(leaf.name, kCompletionVariable, leaf.type, context.from);
       }
-    } else if (key == "alias" && project) {
+    } else if (key == fileKey(kAlias) && project) {
       for (const DpListAlias& alias : project->aliases()) {
-        if (containsNoCase(alias.alias, typed))
-          add(alias.alias, kCompletionReference, alias.element, from);
+        if (containsNoCase(alias.alias, context.line.value))
+          add(alias.alias, kCompletionReference, alias.element, context.from);
       }
     }
   }
@@ -670,17 +669,18 @@ Json LanguageServer::hover(const Json& params) {
   if (lineNo >= lines.size())
     return nullptr;
   std::string_view line = lines[lineNo];
-  std::string key(keyOf(line));
-  if (key != "dpe" && key != "alias")
+  ConfigLine read = grammar().read(line);
+  std::string_view key = read.key;
+  if (key != fileKey(kDpe) && key != fileKey(kAlias))
     return nullptr;
   std::string error;
   Project* project = projectFor(doc.path, error);
   if (!project)
     return nullptr;
-  std::string value(trim(line.substr(line.find('=') + 1)));
+  std::string value(read.value);
   std::string element = value;
   std::string text;
-  if (key == "alias") {
+  if (key == fileKey(kAlias)) {
     const std::string* target = project->findAlias(value);
     if (!target)
       return nullptr;
@@ -697,21 +697,23 @@ Json LanguageServer::documentSymbol(const Json& params) {
   Document& doc = document(params.at("textDocument"));
   std::vector<std::string_view> lines = splitLines(doc.text);
   Json symbols = Json::array();
-  std::string device, className;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     Json lineRange = range(i, 0, utf16Length(lines[i]));
-    if (parseHeader(lines[i], device, className)) {
-      symbols.push_back({{"name", device},
+    ConfigLine line = grammar().read(lines[i]);
+    if (line.kind == LineKind::kHeader) {
+      // A malformed header names no device for the module: it shows as written.
+      std::string device(line.wellFormed() ? line.deviceName() : line.text);
+      symbols.push_back({{"name", device.empty() ? "(empty)" : device},
                          {"kind", kSymbolObject},
                          {"range", lineRange},
                          {"selectionRange", lineRange},
                          {"children", Json::array()}});
-      if (!className.empty())
-        symbols.back()["detail"] = className;
+      if (!line.className().empty())
+        symbols.back()["detail"] = std::string(line.className());
     } else if (!symbols.empty()) {
       symbols.back()["range"]["end"] = lineRange["end"];
-      if (keyOf(lines[i]) == "property") {
-        std::string name(trim(lines[i].substr(lines[i].find('=') + 1)));
+      if (line.key == fileKey(kProperty)) {
+        std::string name(line.value);
         symbols.back()["children"].push_back({{"name", name.empty() ? "(empty)" : name},
                                               {"kind", kSymbolProperty},
                                               {"range", lineRange},

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/QuorlinServerConfigDpeBlock.hpp"
+#include "parser/ConfigLine.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -37,9 +38,7 @@ class ConfigLineReader {
   // Adds a comment line to the leading comment, or records it as misplaced.
   void processComment(std::string_view line, BlockList& output);
   // Handles a line that is neither blank nor a comment: a section header or a key line.
-  void processLine(std::string_view trimmedLine, BlockList& output);
-  // Takes device and class name from the text between the brackets; false when malformed.
-  bool parseSectionHeader(std::string_view text);
+  void processLine(const ConfigLine& line, BlockList& output);
   // Records one key line on the current block ("dpe" first closes it); false for an unknown key.
   bool processKeyValue(std::string_view key, std::string_view value, BlockList& output);
   // Unless the current block is empty: gives it the header's names (and message), appends it

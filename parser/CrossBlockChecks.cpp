@@ -1,8 +1,8 @@
 // The checks across blocks: unique device names, unique property names within a device, and
 // devices of one class offering what the class's first device (its reference) offers.
-#include <sstream>
 #include <string>
 
+#include "config/MessageForm.hpp"
 #include "config/Vocabulary.hpp"
 #include "parser/CrossBlockChecks.hpp"
 
@@ -15,22 +15,22 @@ using Block = QuorlinServerConfigDpeBlock;
 const char* const kDeviceNotUnique = "Quorlin device name is not unique";
 const char* const kPropertyNotUnique = "Property name is not unique within device";
 
-// "property P found in device D (lines F...L)"
-void describeBlock(std::ostream& out, const Block& block) {
-  out << "property " << block.attributeValue(kProperty) << " found in device "
-      << block.attributeValue(kDeviceName) << " (lines " << block.firstLine << "..."
-      << block.lastLine << ")";
-}
+// A property of one device of class C that the other device D2, starting at line N, lacks.
+constexpr MessageForm<7> kMissingProperty{{"Class ", ": property ", " found in device ", " (lines ",
+                                           "...", "), but there is no such property in device ",
+                                           ", starting at line ", ""}};
+// An aspect (a word such as "direction") of a property that differs from the reference's.
+constexpr MessageForm<11> kMismatch{{"Class ", ": ", " ", " of property ", " found in device ",
+                                     " (lines ", "...", ") does not correspond to ", " ",
+                                     " of the same property in device ", ", starting at line ",
+                                     ""}};
 
 // The property of `block` (a block of class `className`) has no counterpart in `other`.
 std::string missingPropertyMessage(std::string_view className, const Block& block,
                                    const DeviceGroup& other) {
-  std::ostringstream message;
-  message << "Class " << className << ": ";
-  describeBlock(message, block);
-  message << ", but there is no such property in device " << groupDeviceName(other)
-          << ", starting at line " << other.startLine;
-  return message.str();
+  return kMissingProperty(className, block.attributeValue(kProperty),
+                          block.attributeValue(kDeviceName), block.firstLine, block.lastLine,
+                          groupDeviceName(other), other.startLine);
 }
 
 // One property aspect that every device of a class must share with the class's reference.
@@ -52,17 +52,6 @@ const Aspect kAspects[] = {
     {"time type", kTime, [](const Block& a, const Block& b) { return a.timeType != b.timeType; },
      [](const Block& b) { return std::string_view(timeTypeName(b.timeType)); }},
 };
-
-std::string mismatchMessage(std::string_view className, const Aspect& aspect, const Block& block,
-                            const Block& referenceBlock, const DeviceGroup& reference) {
-  std::ostringstream message;
-  message << "Class " << className << ": " << aspect.word << " " << aspect.shown(block) << " of ";
-  describeBlock(message, block);
-  message << " does not correspond to " << aspect.word << " " << aspect.shown(referenceBlock)
-          << " of the same property in device " << groupDeviceName(reference)
-          << ", starting at line " << reference.startLine;
-  return message.str();
-}
 
 bool comparable(const Aspect& aspect, const Block& block, const Block& referenceBlock) {
   return block.attributeError(aspect.source).empty() &&
@@ -171,8 +160,12 @@ bool CrossBlockChecks::compareBlocks(const DeviceGroup& group, Block& block,
   }
   for (const Aspect& aspect : kAspects) {
     if (comparable(aspect, block, *referenceBlock) && aspect.differs(block, *referenceBlock)) {
-      block.setAttributeError(kClassName, mismatchMessage(groupClassName(group), aspect, block,
-                                                          *referenceBlock, reference));
+      block.setAttributeError(
+          kClassName,
+          kMismatch(groupClassName(group), aspect.word, aspect.shown(block),
+                    block.attributeValue(kProperty), block.attributeValue(kDeviceName),
+                    block.firstLine, block.lastLine, aspect.word, aspect.shown(*referenceBlock),
+                    groupDeviceName(reference), reference.startLine));
       return false;
     }
   }

@@ -4,22 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <string>
 #include <utility>
 
 #include "parser/ConfigLineReader.hpp"
 #include "parser/CrossBlockChecks.hpp"
 
 namespace trel::quorlinsrv {
-
-namespace {
-
-const char* const kEmptyFileName = "empty config file name";
-const char* const kOpenFailed = "failed to open file ";
-const char* const kNoBlocks = "No configuration found in file";
-const char* const kValidationFailed = "Validation error(s)";
-
-}  // namespace
 
 QuorlinServerConfigParser::QuorlinServerConfigParser() = default;
 
@@ -35,14 +25,10 @@ QuorlinServerConfigParser::BlockList QuorlinServerConfigParser::parse(const std:
   if (!openFile(fileName, error)) {
     return blocks;
   }
-  readLines(blocks);
+  readLines(file, blocks);
   file.close();
   validateBlocks(blocks, error);
   return blocks;
-}
-
-void QuorlinServerConfigParser::readLines(BlockList& output) {
-  readLines(file, output);
 }
 
 void QuorlinServerConfigParser::readLines(std::istream& input, BlockList& output) {
@@ -76,7 +62,7 @@ bool QuorlinServerConfigParser::openFile(const std::string& fileName, std::strin
     ::close(descriptor);
   }
   if (!file.is_open()) {
-    error = kOpenFailed;
+    error = kFailedToOpen;
     return false;
   }
   return true;
@@ -98,7 +84,7 @@ bool QuorlinServerConfigParser::validateBlocks(const BlockList& blocks, std::str
   if (checks.checkDeviceClass() && failures == 0) {
     return true;
   }
-  error = kValidationFailed;
+  error = kValidationErrors;
   return false;
 }
 

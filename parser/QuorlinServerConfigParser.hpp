@@ -13,6 +13,12 @@
 
 namespace trel::quorlinsrv {
 
+// The summary texts of `parse`.
+inline constexpr const char* kEmptyFileName = "empty config file name";
+inline constexpr const char* kFailedToOpen = "failed to open file ";
+inline constexpr const char* kNoBlocks = "No configuration found in file";
+inline constexpr const char* kValidationErrors = "Validation error(s)";
+
 class QuorlinServerConfigParser {
  public:
   using BlockPtr = std::shared_ptr<QuorlinServerConfigDpeBlock>;
@@ -29,9 +35,8 @@ class QuorlinServerConfigParser {
 
   // Opens `fileName` read-only; false with `error` set when the name is empty or the open fails.
   bool openFile(const std::string& fileName, std::string& error);
-  // Reads the opened file (or `input`) to its end, appending every closed block to `output` and
-  // gathering the leading comment. Every problem is recorded on a block.
-  void readLines(BlockList& output);
+  // Reads `input` to its end, appending every closed block to `output` and gathering the
+  // leading comment. Every problem is recorded on a block.
   void readLines(std::istream& input, BlockList& output);
   // Runs the checks of every block and across blocks in one pass in file order. False, with
   // `error` set to the summary text, when there is no block or anything was found.

@@ -193,10 +193,25 @@ TEST(LanguageServerSession, AnswersAsTheTranscriptSays) {
   server.sendRaw("Content-Length: 5\r\n\r\n{oops");
   transcript += "malformed body: " + server.receive()["error"].dump() + "\n";
   text.erase(text.find("time=seconds\n"), 13);
+  // Two blanks make the header malformed for the module, and so for the outline and completion.
+  text.replace(text.find("[Pump1]"), 7, "[Pump1  _instance_of_ Pump]");
   server.send(notification(
       "textDocument/didChange",
       {{"textDocument", {{"uri", uri}, {"version", 2}}}, {"contentChanges", {{{"text", text}}}}}));
   transcript += diagnosticsText(server.receive("textDocument/publishDiagnostics"));
+  server.send(request(7, "textDocument/documentSymbol", {{"textDocument", {{"uri", uri}}}}));
+  transcript += "outline:";
+  Json outline = server.receive();
+  for (const Json& device : outline["result"]) {
+    transcript += " " + device["name"].get<std::string>() + "(" + device.value("detail", "") + ")";
+    for (const Json& property : device["children"])
+      transcript += " ." + property["name"].get<std::string>();
+  }
+  // Line 12 is "[PS2 _instance_of_ PowerSupply]".
+  server.send(
+      request(8, "textDocument/completion",
+              {{"textDocument", {{"uri", uri}}}, {"position", {{"line", 11}, {"character", 19}}}}));
+  transcript += "\ncompletion after [PS2 _instance_of_:" + labelsText(server.receive());
   server.send(notification("workspace/didChangeConfiguration",
                            {{"settings", {{"quorlin", {{"dpLists", Json::array()}}}}}}));
   transcript +=

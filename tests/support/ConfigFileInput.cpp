@@ -22,8 +22,6 @@ namespace trel::quorlinsrv::fuzz {
 
 namespace {
 
-constexpr std::string_view kNoBlocks = "No configuration found in file";
-constexpr std::string_view kValidationErrors = "Validation error(s)";
 constexpr std::string_view kWhitespace = " \t\n\v\f\r";
 
 // Lines as a line reader counts them: each line feed ends one, and a last line needs none.

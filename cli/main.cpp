@@ -183,7 +183,7 @@ bool loadDataPointConfiguration(const std::vector<std::string>& files, bool verb
     return false;
   if (verbose)
     printSummaries(summaries);
-  hints = std::make_unique<HintSources>(lists);
+  hints = std::make_unique<HintSources>(config);
   return true;
 }
 
@@ -332,7 +332,9 @@ CLI::Validator oneOf(const std::map<std::string, Value>& words) {
 
 void defineOptions(CLI::App& app, Options& options) {
   app.add_option("CONFIG", options.configs,
-                 "Config files to validate, in this order; - reads standard input");
+                 "Config files to validate, in this order; - reads standard input (default: the "
+                 "configs of the .quorlin-validate.toml above the working directory)")
+      ->type_name("");
   app.add_option("--dp-list", options.dpLists,
                  "DP list export with the types, data points and aliases to check against "
                  "(repeatable; default: the dp-lists of the nearest .quorlin-validate.toml above "
@@ -452,6 +454,27 @@ bool findProjectFiles(Options& options, std::string& error) {
   return true;
 }
 
+// Without CONFIG: the configs that the project file above the working directory names, shown
+// relative to it when they lie below it. False, with `error` set, for a malformed project file or
+// a pattern that matches no file.
+bool addProjectConfigs(Options& options, std::string& error) {
+  std::optional<std::string> found = findProjectFile(".");
+  if (!found)
+    return true;
+  try {
+    options.configs = projectConfigs(readProjectFile(*found));
+  } catch (const ProjectFileError& malformed) {
+    error = malformed.what();
+    return false;
+  }
+  std::string here = realPath(".") + "/";
+  for (std::string& config : options.configs) {
+    if (config.compare(0, here.size(), here) == 0)
+      config.erase(0, here.size());
+  }
+  return true;
+}
+
 // Extensions of the inputs named on the command line (a config read from standard input by the
 // name it is given), which an output path must not end in.
 std::vector<std::string> inputsByExtension(const Options& options) {
@@ -472,6 +495,8 @@ int runAndWrite(Options& options, CLI::App& app) {
   });
   std::string error;
   bool validating = !options.version && options.list.empty() && app.count("--check-regexp") == 0;
+  if (validating && !options.lsp && options.configs.empty() && !addProjectConfigs(options, error))
+    return fail(error);
   if (validating && options.dpLists.empty() && !findProjectFiles(options, error))
     return fail(error);
   if (!options.output.empty() && options.output != "-") {
@@ -505,17 +530,19 @@ int main(int argc, char** argv) {
       kProgram};
   Options options;
   defineOptions(app, options);
+  // The manual page replaces this footer (its EXAMPLES section, which help2man extends to the end)
+  // with sections of its own.
   app.footer(
+      "Examples:\n"
+      "  quorlin-validate --dp-list plant.dpl config/*.cfg\n"
+      "  git show :config/a.cfg | quorlin-validate --stdin-filename config/a.cfg -\n"
+      "  quorlin-validate --format sarif --output report.sarif config/*.cfg\n"
+      "\n"
       "Exit codes:\n"
       "  0  every CONFIG is valid (or a query succeeded)\n"
       "  1  some CONFIG has findings; --check-regexp: the pattern does not compile\n"
       "  2  the check could not run: usage error, a DP list or project file that cannot be read,\n"
-      "     a CONFIG that is no regular file, --output naming an input, a module that fails\n"
-      "\n"
-      "Examples:\n"
-      "  quorlin-validate --dp-list plant.dpl config/*.cfg\n"
-      "  git show :config/a.cfg | quorlin-validate --stdin-filename config/a.cfg -\n"
-      "  quorlin-validate --format sarif --output report.sarif config/*.cfg");
+      "     a CONFIG that is no regular file, --output naming an input, a module that fails");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

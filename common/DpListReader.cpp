@@ -6,19 +6,15 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <sstream>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace trel::quorlinsrv {
-
-std::string describe(const DpListLocation& where) {
-  return where.file + ":" + std::to_string(where.line);
-}
 
 namespace {
 
@@ -153,17 +149,6 @@ bool parseElementColumn(const std::string& text, ElementColumn& column, std::str
   return true;
 }
 
-bool sameTree(const DpTypeNode& a, const DpTypeNode& b) {
-  if (a.name != b.name || a.type != b.type || a.referencedType != b.referencedType ||
-      a.children.size() != b.children.size())
-    return false;
-  for (std::size_t i = 0; i < a.children.size(); ++i) {
-    if (!sameTree(a.children[i], b.children[i]))
-      return false;
-  }
-  return true;
-}
-
 // The line loop: records in, rows of the three tables out.
 class Reader {
  public:
@@ -266,11 +251,11 @@ class Reader {
     std::string problem;
     if (!parseElementColumn(columns[1], column, problem))
       return fail(line, problem, error);
-    DpTypeNode node;
-    node.type = static_cast<DpElementType>(column.code);
-    node.referencedType = column.referencedType;
+    DpTypeElement element;
+    element.type = static_cast<DpElementType>(column.code);
+    element.referencedType = column.referencedType;
     if (depth == 0)
-      return rootRow(line, columns[0], std::move(node), error);
+      return rootRow(line, columns[0], std::move(element), error);
 
     const std::string& name = columns[0];
     if (!current_)
@@ -284,7 +269,8 @@ class Reader {
     if (name.find('.') != std::string::npos)
       return fail(line, "element name '" + name + "' contains '.'", error);
     path_.resize(depth);
-    DpTypeNode& parent = *path_.back();
+    std::vector<DpTypeElement>& elements = current_->elements;
+    const DpTypeElement& parent = elements[path_.back()];
     if (parent.type == kTypeRefCode) {
       return fail(line,
                   "element '" + name + "' is below '" + parent.name + "', a reference to type '" +
@@ -296,25 +282,23 @@ class Reader {
                   "element '" + name + "' is below '" + parent.name + "', which is not a structure",
                   error);
     }
-    for (const DpTypeNode& sibling : parent.children) {
-      if (sibling.name == name)
-        return fail(line, "element '" + name + "' appears twice in '" + parent.name + "'", error);
-    }
-    node.name = name;
-    if (node.type == kTypeRefCode) {
-      std::string element = current_->root.name;
+    // Siblings by their parent's index and name, which holds no '.'.
+    if (!siblings_.insert(std::to_string(path_.back()) + "." + name).second)
+      return fail(line, "element '" + name + "' appears twice in '" + parent.name + "'", error);
+    element.name = name;
+    element.depth = static_cast<std::uint32_t>(depth);
+    if (element.type == kTypeRefCode) {
+      std::string path = elements.front().name;
       for (std::size_t i = 1; i < path_.size(); ++i)
-        element += "." + path_[i]->name;
-      list_.typeRefs.push_back(
-          {element + "." + name, node.referencedType, current_->root.name, {fileName_, line}});
+        path += "." + elements[path_[i]].name;
+      list_.typeRefs.push_back({path + "." + name, element.referencedType, line});
     }
-    // Later siblings may move this node, but only after it has left the path again.
-    parent.children.push_back(std::move(node));
-    path_.push_back(&parent.children.back());
+    path_.push_back(elements.size());
+    elements.push_back(std::move(element));
     return true;
   }
 
-  bool rootRow(unsigned line, const std::string& text, DpTypeNode node, std::string& error) {
+  bool rootRow(unsigned line, const std::string& text, DpTypeElement root, std::string& error) {
     finishType();
     std::string name = text;
     std::size_t dot = text.find('.');
@@ -327,12 +311,13 @@ class Reader {
             error);
       }
     }
-    node.name = name;
-    if (node.type == kTypeRefCode) {
-      list_.typeRefs.push_back({name, node.referencedType, name, {fileName_, line}});
-    }
-    current_ = std::make_unique<DpListType>(DpListType{std::move(node), {fileName_, line}});
-    path_.assign(1, &current_->root);
+    root.name = name;
+    if (root.type == kTypeRefCode)
+      list_.typeRefs.push_back({name, root.referencedType, line});
+    current_ = std::make_unique<DpListType>();
+    current_->elements.push_back(std::move(root));
+    current_->line = line;
+    path_.assign(1, 0);
     return true;
   }
 
@@ -341,6 +326,7 @@ class Reader {
       list_.types.push_back(std::move(*current_));
     current_.reset();
     path_.clear();
+    siblings_.clear();
   }
 
   bool dataPointRow(unsigned line, const std::vector<std::string>& columns, std::string& error) {
@@ -355,7 +341,7 @@ class Reader {
       return fail(line, "data point name '" + columns[0] + "' contains '.'", error);
     if (columns.size() == 3 && !columns[2].empty() && !isDigits(columns[2]))
       return fail(line, "data point id '" + columns[2] + "' is not a decimal number", error);
-    list_.dataPoints.push_back({name, columns[1], {fileName_, line}});
+    list_.dataPoints.push_back({name, columns[1], line});
     return true;
   }
 
@@ -383,7 +369,7 @@ class Reader {
                   "alias element '" + columns[0] + "' is not DP.ELEMENT, nor DP. for a data point",
                   error);
     }
-    list_.aliases.push_back({alias, element, {fileName_, line}});
+    list_.aliases.push_back({alias, element, line});
     return true;
   }
 
@@ -393,7 +379,8 @@ class Reader {
   unsigned lineNumber_ = 0;
   Table table_ = Table::kNone;
   std::unique_ptr<DpListType> current_;
-  std::vector<DpTypeNode*> path_;  // the root and the open elements below it, by depth
+  std::vector<std::size_t> path_;             // the root and the open elements below it, by depth
+  std::unordered_set<std::string> siblings_;  // of the current type
 };
 
 // Merges the lists and checks what spans them before anything enters the configuration.
@@ -406,33 +393,45 @@ class Loader {
     summaries_.assign(lists_.size(), DpListSummary());
     for (std::size_t i = 0; i < lists_.size(); ++i)
       summaries_[i].file = lists_[i].file;
-    if (!collectTypes(error) || !checkReferences(error))
+    if (!collectTypes(error))
       return false;
+    noteUnknownReferences();
     for (const auto& entry : types_) {
-      if (!config.addType(entry.second->root, error))
+      if (!config.addType(entry.second.type->elements, error))
         return false;  // unreachable: names were made unique above
     }
-    return addDataPoints(config, error) && addAliases(config, error);
+    return refuseCycles(config, error) && addDataPoints(config, error) && addAliases(config, error);
   }
 
  private:
-  bool fail(const DpListLocation& where, const std::string& message, std::string& error) const {
-    error = describe(where) + ": error: " + message;
+  // Where a row was read: its list and line.
+  struct Seen {
+    std::size_t list;
+    unsigned line;
+  };
+
+  std::string at(const Seen& where) const {
+    return lists_[where.list].file + ":" + std::to_string(where.line);
+  }
+
+  bool fail(const Seen& where, const std::string& message, std::string& error) const {
+    error = at(where) + ": error: " + message;
     return false;
   }
 
   bool collectTypes(std::string& error) {
     for (std::size_t i = 0; i < lists_.size(); ++i) {
       for (const DpListType& type : lists_[i].types) {
-        auto [it, inserted] = types_.emplace(type.root.name, &type);
+        const std::string& name = type.elements.front().name;
+        auto [it, inserted] = types_.emplace(name, First{&type, {i, type.line}});
         if (inserted) {
           ++summaries_[i].types;
-        } else if (sameTree(it->second->root, type.root)) {
+        } else if (it->second.type->elements == type.elements) {
           ++summaries_[i].repeatedRows;
         } else {
-          return fail(type.where,
-                      "type '" + type.root.name + "' is defined again differently (first at " +
-                          describe(it->second->where) + ")",
+          return fail({i, type.line},
+                      "type '" + name + "' is defined again differently (first at " +
+                          at(it->second.where) + ")",
                       error);
         }
       }
@@ -440,45 +439,38 @@ class Loader {
     return true;
   }
 
-  // Notes references to types that no list defines, and refuses cycles of references.
-  bool checkReferences(std::string& error) {
-    std::map<std::string, std::vector<const DpListTypeRef*>> refsOf;
+  void noteUnknownReferences() {
     for (std::size_t i = 0; i < lists_.size(); ++i) {
       for (const DpListTypeRef& ref : lists_[i].typeRefs) {
         if (types_.count(ref.referencedType) == 0) {
-          summaries_[i].notes.push_back(describe(ref.where) + ": note: " + ref.element +
+          summaries_[i].notes.push_back(at({i, ref.line}) + ": note: " + ref.element +
                                         " refers to type " + ref.referencedType +
                                         ", which no DP list defines: it has no elements");
-        } else {
-          refsOf[ref.owningType].push_back(&ref);
         }
       }
     }
-    std::set<std::string> done;
-    std::vector<std::string> stack;
-    std::function<bool(const std::string&)> visit = [&](const std::string& type) {
-      if (done.count(type))
-        return true;
-      stack.push_back(type);
-      for (const DpListTypeRef* ref : refsOf[type]) {
-        auto loop = std::find(stack.begin(), stack.end(), ref->referencedType);
-        if (loop != stack.end()) {
-          std::string cycle;
-          for (; loop != stack.end(); ++loop)
-            cycle += *loop + " -> ";
-          return fail(ref->where, "cycle of type references: " + cycle + ref->referencedType,
-                      error);
-        }
-        if (types_.count(ref->referencedType) && !visit(ref->referencedType))
-          return false;
-      }
-      stack.pop_back();
-      done.insert(type);
-      return true;
-    };
+  }
+
+  // Refuses the first cycle of references, searched from the types in name order, at the
+  // reference that closes it.
+  bool refuseCycles(DpConfiguration& config, std::string& error) {
     for (const auto& entry : types_) {
-      if (!visit(entry.first))
-        return false;
+      std::vector<std::string> cycle = config.findCycle(entry.first);
+      if (cycle.empty())
+        continue;
+      std::string text;
+      for (std::size_t k = 0; k + 1 < cycle.size(); ++k)
+        text += cycle[k] + " -> ";
+      const std::string& owner = cycle[cycle.size() - 2];
+      for (std::size_t i = 0; i < lists_.size(); ++i) {
+        for (const DpListTypeRef& ref : lists_[i].typeRefs) {
+          if (ref.referencedType == cycle.back() &&
+              std::string_view(ref.element).substr(0, ref.element.find('.')) == owner)
+            return fail({i, ref.line}, "cycle of type references: " + text + cycle.back(), error);
+        }
+      }
+      error = "cycle of type references: " + text + cycle.back();  // unreachable: a list made it
+      return false;
     }
     return true;
   }
@@ -488,20 +480,20 @@ class Loader {
   template <typename Row, typename Visit>
   bool eachNewRow(std::vector<Row> DpList::*rows, std::string Row::*key, std::string Row::*value,
                   const char* what, Visit visit, std::string& error) {
-    std::map<std::string, const Row*> seen;
+    std::unordered_map<std::string_view, std::pair<const Row*, Seen>> seen;
     for (std::size_t i = 0; i < lists_.size(); ++i) {
       for (const Row& row : lists_[i].*rows) {
-        auto [it, inserted] = seen.emplace(row.*key, &row);
+        auto [it, inserted] = seen.emplace(row.*key, std::make_pair(&row, Seen{i, row.line}));
+        const Row& first = *it->second.first;
         if (inserted) {
-          if (!visit(summaries_[i], row))
+          if (!visit(summaries_[i], row, Seen{i, row.line}))
             return false;
-        } else if (it->second->*value == row.*value) {
+        } else if (first.*value == row.*value) {
           ++summaries_[i].repeatedRows;
         } else {
-          return fail(row.where,
+          return fail({i, row.line},
                       std::string(what) + " '" + row.*key + "' is defined again as '" + row.*value +
-                          "' (first at " + describe(it->second->where) + " as '" +
-                          it->second->*value + "')",
+                          "' (first at " + at(it->second.second) + " as '" + first.*value + "')",
                       error);
         }
       }
@@ -510,7 +502,7 @@ class Loader {
   }
 
   bool addDataPoints(DpConfiguration& config, std::string& error) {
-    auto add = [&](DpListSummary& summary, const DpListDataPoint& dp) {
+    auto add = [&](DpListSummary& summary, const DpListDataPoint& dp, const Seen& where) {
       if (types_.count(dp.type) == 0) {
         if (dp.name.front() == '_')
           ++summary.leftOutInternal;
@@ -520,7 +512,7 @@ class Loader {
       }
       std::string problem;
       if (!config.addDataPoint(dp.name, dp.type, problem))
-        return fail(dp.where, problem, error);
+        return fail(where, problem, error);
       ++summary.dataPoints;
       return true;
     };
@@ -529,10 +521,10 @@ class Loader {
   }
 
   bool addAliases(DpConfiguration& config, std::string& error) {
-    auto add = [&](DpListSummary& summary, const DpListAlias& alias) {
+    auto add = [&](DpListSummary& summary, const DpListAlias& alias, const Seen& where) {
       std::string problem;
       if (!config.addAlias(alias.alias, alias.element, problem))
-        return fail(alias.where, problem, error);
+        return fail(where, problem, error);
       ++summary.aliases;
       return true;
     };
@@ -540,9 +532,15 @@ class Loader {
                       error);
   }
 
+  // The first definition of a type.
+  struct First {
+    const DpListType* type;
+    Seen where;
+  };
+
   const std::vector<DpList>& lists_;
   std::vector<DpListSummary>& summaries_;
-  std::map<std::string, const DpListType*> types_;  // the first definition of each type
+  std::map<std::string_view, First> types_;  // in name order, the order cycles are searched in
 };
 
 }  // namespace

@@ -14,38 +14,28 @@
 
 namespace trel::quorlinsrv {
 
-// Where a row of a DP list was read: the file as named by the caller and the 1-based line.
-struct DpListLocation {
-  std::string file;
-  unsigned line = 0;
-};
-
-// "FILE:LINE" for messages.
-std::string describe(const DpListLocation& where);
-
 struct DpListType {
-  DpTypeNode root;  // root.name is the type's name
-  DpListLocation where;
+  std::vector<DpTypeElement> elements;  // the root first; its name is the type's
+  unsigned line = 0;                    // 1-based line of the root in the list's file
 };
 
 // One element of a type that refers to another type, for the checks that span all lists.
 struct DpListTypeRef {
   std::string element;         // "Type.elem.ref"
   std::string referencedType;  // the type it reaches
-  std::string owningType;      // the type that holds the reference
-  DpListLocation where;
+  unsigned line = 0;
 };
 
 struct DpListDataPoint {
   std::string name;
   std::string type;
-  DpListLocation where;
+  unsigned line = 0;
 };
 
 struct DpListAlias {
   std::string alias;
   std::string element;  // "DP.elem.sub" or "DP." for a root, without system prefix
-  DpListLocation where;
+  unsigned line = 0;
 };
 
 // Everything read from one DP list, in file order.

@@ -58,7 +58,10 @@ class GithubWriter : public FormatWriter {
         out_ << ",endLine=" << at.endLine;
       if (at.column > 0)
         out_ << ",endColumn=" << at.endColumn;
-      std::string message = finding.message;
+      // The title carries the key; the message starts like the text format's.
+      std::string message = finding.key == kFileKey ? finding.message
+                                                    : "[" + finding.device + "." +
+                                                          finding.property + "] " + finding.message;
       for (const Note& note : finding.notes)
         message += "\nnote: " + note.text;
       out_ << ",title=" << escapeWorkflowProperty(finding.key)

@@ -16,6 +16,12 @@ namespace {
 // Sets at most this large are searched name by name.
 constexpr std::size_t kScanLimit = 256;
 
+// The most element names of one type that hints look among, the most bytes they walk, and the
+// longest name they keep (the index holds each name's one-byte deletions: its length squared).
+constexpr std::size_t kMaxElementNames = 10000;
+constexpr std::size_t kMaxElementBytes = std::size_t{16} << 20;
+constexpr std::size_t kMaxElementName = 128;
+
 std::string lowered(std::string_view text) {
   std::string result(text);
   for (char& c : result)
@@ -53,15 +59,6 @@ void addNearest(Finding& finding, const std::vector<std::string>& nearest) {
   if (nearest.size() > 1) {
     std::vector<std::string> others(nearest.begin() + 1, nearest.end());
     finding.notes.push_back(Note{"other near names: " + quotedList(others), ""});
-  }
-}
-
-void collectElements(const DpTypeNode& node, const std::string& prefix,
-                     std::vector<std::string>& names) {
-  for (const DpTypeNode& child : node.children) {
-    std::string name = prefix.empty() ? child.name : prefix + "." + child.name;
-    names.push_back(name);
-    collectElements(child, name, names);
   }
 }
 
@@ -158,25 +155,7 @@ std::vector<std::string> NearestNames::nearest(std::string_view query, std::size
   return result;
 }
 
-HintSources::HintSources(const std::vector<DpList>& lists) {
-  for (const DpList& list : lists) {
-    for (const DpListType& type : list.types)
-      collectElements(type.root, "", elementsOfType_[type.root.name]);
-    for (const DpListTypeRef& ref : list.typeRefs) {
-      // A reference reaches the referenced type's elements under its own name.
-      std::string prefix = ref.element.substr(ref.element.find('.') + 1);
-      auto& names = elementsOfType_[ref.owningType];
-      for (const DpListType& type : list.types) {
-        if (type.root.name == ref.referencedType)
-          collectElements(type.root, prefix, names);
-      }
-    }
-    for (const DpListDataPoint& point : list.dataPoints)
-      typeOfDataPoint_[point.name] = point.type;
-    for (const DpListAlias& alias : list.aliases)
-      aliases_.push_back(alias.alias);
-  }
-}
+HintSources::HintSources(const DpConfiguration& config) : config_(config) {}
 
 HintSources::~HintSources() = default;
 
@@ -192,20 +171,28 @@ const std::vector<std::string>* HintSources::allowedWords(const std::string& key
 const NearestNames& HintSources::dataPointIndex() const {
   if (!dataPoints_) {
     std::vector<std::string> names;
-    for (const auto& entry : typeOfDataPoint_)
-      names.push_back(entry.first);
+    config_.forEachDataPoint(
+        [&](std::string_view name, std::string_view) { names.emplace_back(name); });
     std::sort(names.begin(), names.end());
     dataPoints_ = std::make_unique<NearestNames>(std::move(names));
   }
   return *dataPoints_;
 }
 
-const NearestNames& HintSources::elementIndex(const std::string& type) const {
-  std::unique_ptr<NearestNames>& index = elements_[type];
+const NearestNames& HintSources::elementIndex(const DpIdentifier& below) const {
+  std::unique_ptr<NearestNames>& index = elements_[below.element];
   if (!index) {
-    auto names = elementsOfType_.find(type);
-    index = std::make_unique<NearestNames>(
-        names == elementsOfType_.end() ? std::vector<std::string>() : names->second);
+    // The names that validation finds, as far as a bounded look reaches: references may fan out
+    // to more names than a hint needs.
+    std::vector<std::string> names;
+    std::size_t bytes = 0;
+    config_.forEachElement(below, [&](std::string_view name, DpElementType) {
+      if (!name.empty() && name.size() <= kMaxElementName)
+        names.emplace_back(name);
+      bytes += name.size();
+      return names.size() < kMaxElementNames && bytes < kMaxElementBytes;
+    });
+    index = std::make_unique<NearestNames>(std::move(names));
   }
   return *index;
 }
@@ -218,17 +205,32 @@ std::vector<std::string> HintSources::nearestElements(std::string_view name) con
   std::string point(name.substr(0, dot));
   std::string element(dot == std::string_view::npos ? "" : name.substr(dot + 1));
   std::vector<std::string> points = {point};
-  if (typeOfDataPoint_.count(point) == 0)
+  if (config_.findDataPointType(point).empty())
     points = dataPointIndex().nearest(point);
+  std::vector<std::size_t> ends;  // where the names in `element` end
+  for (std::size_t at = element.find('.'); at != std::string::npos; at = element.find('.', at + 1))
+    ends.push_back(at);
   std::vector<std::string> result;
   for (const std::string& candidate : points) {
-    const std::string& type = typeOfDataPoint_.at(candidate);
-    auto known = elementsOfType_.find(type);
     std::vector<std::string> elements = {element};
-    if (!element.empty() &&
-        (known == elementsOfType_.end() ||
-         std::find(known->second.begin(), known->second.end(), element) == known->second.end()))
-      elements = elementIndex(type).nearest(element);
+    DpIdentifier id;
+    if (!element.empty() && !config_.findElement(candidate + "." + element, id)) {
+      // Near names below the longest leading part of the name that exists (the data point's root
+      // at least): found by halving, as a part exists when a longer one does.
+      std::size_t found = 0, missing = ends.size() + 1;  // counts of leading names
+      while (missing - found > 1) {
+        std::size_t middle = (found + missing) / 2;
+        if (config_.findElement(candidate + "." + element.substr(0, ends[middle - 1]), id))
+          found = middle;
+        else
+          missing = middle;
+      }
+      const std::size_t split = found == 0 ? 0 : ends[found - 1] + 1;
+      config_.findElement(candidate + "." + element.substr(0, split), id);
+      elements.clear();
+      for (const std::string& near : elementIndex(id).nearest(element.substr(split)))
+        elements.push_back(element.substr(0, split) + near);
+    }
     for (const std::string& e : elements) {
       std::string full = system + candidate + (e.empty() ? "" : "." + e);
       if (full != std::string(system) + std::string(name) && result.size() < 3)
@@ -239,8 +241,13 @@ std::vector<std::string> HintSources::nearestElements(std::string_view name) con
 }
 
 std::vector<std::string> HintSources::nearestAliases(std::string_view alias) const {
-  if (!aliasIndex_)
-    aliasIndex_ = std::make_unique<NearestNames>(aliases_);
+  if (!aliasIndex_) {
+    std::vector<std::string> names;
+    config_.forEachAlias(
+        [&](std::string_view name, std::string_view) { names.emplace_back(name); });
+    std::sort(names.begin(), names.end());
+    aliasIndex_ = std::make_unique<NearestNames>(std::move(names));
+  }
   return aliasIndex_->nearest(alias);
 }
 
@@ -293,11 +300,22 @@ void attachHints(const ConfigText& text, const HintSources& sources,
 
 namespace trel::quorlinsrv {
 
+void sortByPosition(std::vector<Finding>& findings) {
+  // Findings without a line (file-level ones) go last; ties keep the module's order.
+  auto key = [](const Finding& finding) {
+    ShownPosition at = shownPosition(finding);
+    return std::make_tuple(at.line == 0, at.line, at.column);
+  };
+  std::stable_sort(findings.begin(), findings.end(),
+                   [&](const Finding& a, const Finding& b) { return key(a) < key(b); });
+}
+
 void annotateFindings(std::string_view text, const HintSources& sources,
                       std::vector<Finding>& findings) {
   ConfigText lines(text);
   attachPositions(lines, findings);
   attachHints(lines, sources, findings);
+  sortByPosition(findings);
 }
 
 }  // namespace trel::quorlinsrv

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "common/DpListReader.hpp"
 #include "common/Findings.hpp"
 #include "common/Positions.hpp"
+#include "host/DpConfiguration.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -47,8 +47,8 @@ class NearestNames {
 // What hints are taken from: the module's allowed words and the names of the DP lists.
 class HintSources {
  public:
-  // The names of `lists`, which need not be kept.
-  explicit HintSources(const std::vector<DpList>& lists);
+  // The names of `config`, which must outlive the sources.
+  explicit HintSources(const DpConfiguration& config);
   ~HintSources();
 
   // The words the module allows for a per-block key ("direction", "valueType", "timeType").
@@ -63,16 +63,14 @@ class HintSources {
 
  private:
   const NearestNames& dataPointIndex() const;
-  const NearestNames& elementIndex(const std::string& type) const;
+  const NearestNames& elementIndex(const DpIdentifier& below) const;
 
   std::map<std::string, std::vector<std::string>> words_;
-  std::unordered_map<std::string, std::string> typeOfDataPoint_;
-  std::map<std::string, std::vector<std::string>> elementsOfType_;  // "voltage", "state.on", ...
-  std::vector<std::string> aliases_;
+  const DpConfiguration& config_;
   // Built when first needed: most runs have no unknown name to look up.
   mutable std::unique_ptr<NearestNames> dataPoints_;
   mutable std::unique_ptr<NearestNames> aliasIndex_;
-  mutable std::map<std::string, std::unique_ptr<NearestNames>> elements_;
+  mutable std::map<std::uint32_t, std::unique_ptr<NearestNames>> elements_;  // by element
 };
 
 // The keys of key lines in the order of the attribute slots, as a block is usually written.
@@ -82,7 +80,12 @@ const std::vector<std::string>& fileKeys();
 void attachHints(const ConfigText& text, const HintSources& sources,
                  std::vector<Finding>& findings);
 
-// The positions and then the hints of the findings of the config file whose text is `text`.
+// Puts findings in line and column order, those without a line (file-level) last; findings at
+// the same place keep their order.
+void sortByPosition(std::vector<Finding>& findings);
+
+// The positions and then the hints of the findings of the config file whose text is `text`, the
+// findings then in line and column order.
 void annotateFindings(std::string_view text, const HintSources& sources,
                       std::vector<Finding>& findings);
 

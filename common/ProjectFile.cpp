@@ -1,5 +1,6 @@
 #include "common/ProjectFile.hpp"
 
+#include <glob.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string_view>
 
 namespace trel::quorlinsrv {
@@ -18,6 +20,7 @@ namespace trel::quorlinsrv {
 namespace {
 
 constexpr const char* kDpListsKey = "dp-lists";
+constexpr const char* kConfigsKey = "configs";
 
 // toml++ descends by recursion into dotted keys, so their number, like the nesting of arrays and
 // inline tables, is bounded before it sees the text. Real project files nest two or three levels.
@@ -85,6 +88,25 @@ unsigned lineOf(const toml::source_region& source) {
   return static_cast<unsigned>(source.begin.line);
 }
 
+// The file names or patterns of the array `value` of `key`, relative ones made relative to `base`.
+std::vector<std::string> namesOf(const std::string& path, const char* key, const toml::node& value,
+                                 const std::string& base) {
+  const toml::array* items = value.as_array();
+  if (!items)
+    throw ProjectFileError(path, lineOf(value.source()),
+                           std::string(key) + " must be an array of file names");
+  std::vector<std::string> names;
+  for (const toml::node& item : *items) {
+    const auto* name = item.as_string();
+    if (!name || name->get().empty())
+      throw ProjectFileError(path, lineOf(item.source()),
+                             std::string(key) + " holds a value that is no file name");
+    const std::string& file = name->get();
+    names.push_back(file.front() == '/' ? file : base + file);
+  }
+  return names;
+}
+
 }  // namespace
 
 ProjectFileError::ProjectFileError(std::string file, unsigned line, std::string message)
@@ -131,31 +153,46 @@ ProjectFile readProjectFile(const std::string& path) {
   std::size_t slash = path.rfind('/');
   std::string base = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   for (const auto& [key, value] : table) {
-    if (key.str() != kDpListsKey) {
-      throw ProjectFileError(
-          path, lineOf(key.source()),
-          "unknown key '" + std::string(key.str()) + "' (the file holds " + kDpListsKey + ")");
-    }
-    const toml::array* lists = value.as_array();
-    if (!lists) {
-      throw ProjectFileError(path, lineOf(value.source()),
-                             std::string(kDpListsKey) + " must be an array of file names");
-    }
-    for (const toml::node& item : *lists) {
-      const auto* name = item.as_string();
-      if (!name || name->get().empty()) {
-        throw ProjectFileError(path, lineOf(item.source()),
-                               std::string(kDpListsKey) + " holds a value that is no file name");
-      }
-      const std::string& file = name->get();
-      project.dpLists.push_back(file.front() == '/' ? file : base + file);
-    }
+    if (key.str() == kDpListsKey)
+      project.dpLists = namesOf(path, kDpListsKey, value, base);
+    else if (key.str() == kConfigsKey)
+      project.configs = namesOf(path, kConfigsKey, value, base);
+    else
+      throw ProjectFileError(path, lineOf(key.source()),
+                             "unknown key '" + std::string(key.str()) + "' (the file holds " +
+                                 kDpListsKey + " and " + kConfigsKey + ")");
   }
   if (project.dpLists.empty())
     throw ProjectFileError(
         path, 0,
         std::string("no DP list: name them as ") + kDpListsKey + " = [\"plant.dpl\", ...]");
   return project;
+}
+
+}  // namespace trel::quorlinsrv
+
+namespace trel::quorlinsrv {
+
+std::vector<std::string> projectConfigs(const ProjectFile& project) {
+  std::set<std::string> files;
+  for (const std::string& pattern : project.configs) {
+    glob_t matches{};
+    int status = glob(pattern.c_str(), GLOB_ERR, nullptr, &matches);
+    bool matched = false;
+    for (std::size_t i = 0; status == 0 && i < matches.gl_pathc; ++i) {
+      struct stat info;
+      if (stat(matches.gl_pathv[i], &info) == 0 && S_ISREG(info.st_mode)) {
+        files.insert(matches.gl_pathv[i]);
+        matched = true;
+      }
+    }
+    globfree(&matches);
+    if (!matched)
+      throw ProjectFileError(
+          project.path, 0,
+          std::string(kConfigsKey) + " pattern '" + pattern + "' matches no config file");
+  }
+  return {files.begin(), files.end()};
 }
 
 }  // namespace trel::quorlinsrv

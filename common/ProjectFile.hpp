@@ -1,6 +1,7 @@
 // The project file .quorlin-validate.toml: what a project validates its config files against, so
 // that `--dp-list` need not be given on every call. Example:
 //   dp-lists = ["plant/plant.dpl", "plant/extra.dpl"]
+//   configs = ["plant/*.cfg"]
 #pragma once
 
 #include <optional>
@@ -18,6 +19,7 @@ std::optional<std::string> findProjectFile(const std::string& startDir);
 struct ProjectFile {
   std::string path;
   std::vector<std::string> dpLists;  // resolved relative to the project file's directory
+  std::vector<std::string> configs;  // glob patterns, resolved the same way; may be empty
 };
 
 // A project file that is not TOML or does not hold what the program reads from it. what() is
@@ -32,5 +34,9 @@ class ProjectFileError : public std::runtime_error {
 
 // Reads the project file at `path`; throws ProjectFileError for an unreadable or malformed file.
 ProjectFile readProjectFile(const std::string& path);
+
+// The config files that the project's `configs` patterns match now, sorted, each once; only
+// regular files. Throws ProjectFileError when a pattern matches none (a misspelt pattern).
+std::vector<std::string> projectConfigs(const ProjectFile& project);
 
 }  // namespace trel::quorlinsrv

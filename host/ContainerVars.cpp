@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <utility>
 
 #include "host/VariableConversion.hpp"
@@ -43,54 +42,10 @@ std::string joinTexts(const std::vector<std::string>& texts) {
 
 // --- DynVar ---------------------------------------------------------------------------------
 
-DynVar::Items::~Items() {
-  clear();
-  delete[] heap_;
-}
-
-void DynVar::Items::swap(Items& other) noexcept {
-  // Inline elements move with their list; a heap array changes hands.
-  std::swap(inline_, other.inline_);
-  std::swap(heap_, other.heap_);
-  std::swap(size_, other.size_);
-  std::swap(capacity_, other.capacity_);
-}
-
-void DynVar::Items::reserve(std::size_t count) {
-  if (count <= capacity_)
-    return;
-  auto* grown = new Variable*[count];
-  std::copy(data(), data() + size_, grown);
-  delete[] heap_;
-  heap_ = grown;
-  capacity_ = static_cast<std::uint32_t>(count);
-  std::fill(std::begin(inline_), std::end(inline_), nullptr);
-}
-
-void DynVar::Items::push_back(Variable* item) {
-  if (size_ == capacity_) {
-    std::unique_ptr<Variable> owned(item);  // freed if growing throws
-    reserve(std::size_t{capacity_} * 2);
-    owned.release();
-  }
-  data()[size_++] = item;
-}
-
-void DynVar::Items::clear() {
-  Variable** items = data();
-  for (std::uint32_t i = 0; i < size_; ++i) {
-    delete items[i];
-    items[i] = nullptr;
-  }
-  size_ = 0;
-}
-
 DynVar::DynVar(const DynVar& other) : Variable(other), elementType_(other.elementType_) {
   items_.reserve(other.items_.size());
-  for (std::size_t i = 0; i < other.items_.size(); ++i) {
-    const Variable* item = other.items_[i];
-    items_.push_back(item ? item->clone() : nullptr);
-  }
+  for (const auto& item : other.items_)
+    items_.emplace_back(item ? item->clone() : nullptr);
 }
 
 DynVar::~DynVar() = default;
@@ -105,17 +60,17 @@ bool DynVar::assign(const Variable& sourceVar) {
   const Variable& source = host_detail::unwrapAnyType(sourceVar);
   if (&source == this)
     return true;
-  Items items;
+  std::vector<std::unique_ptr<Variable>> items;
   auto take = [&](const Variable* element) {
     if (element == nullptr) {
-      items.push_back(nullptr);
+      items.emplace_back();
       return true;
     }
     Variable* copy =
         elementType_ == NO_VAR ? element->clone() : convertedCopy(*element, elementType_);
     if (copy == nullptr)
       return false;
-    items.push_back(copy);
+    items.emplace_back(copy);
     return true;
   };
   if (const auto* dyn = dynamic_cast<const DynVar*>(&source)) {
@@ -127,22 +82,30 @@ bool DynVar::assign(const Variable& sourceVar) {
   } else if (!host_detail::isScalar(source) || !take(&source)) {
     return false;
   }
-  items_.swap(items);
+  items_ = std::move(items);
   return true;
 }
 
 std::string DynVar::formatValue() const {
   std::vector<std::string> texts;
-  for (std::size_t i = 0; i < items_.size(); ++i)
-    texts.push_back(items_[i] ? items_[i]->formatValue() : std::string());
+  for (const auto& item : items_)
+    texts.push_back(item ? item->formatValue() : std::string());
   return joinTexts(texts);
 }
 
 // --- MappingVar -----------------------------------------------------------------------------
 
 namespace {
+// Keys are texts or numbers (the module's are texts); a container as key is compared by its text.
 bool sameKey(const Variable& a, const Variable& b) {
-  return a.isA() == b.isA() && a.formatValue() == b.formatValue();
+  if (a.isA() != b.isA())
+    return false;
+  if (const auto* text = dynamic_cast<const TextVar*>(&a))
+    return text->getValue() == static_cast<const TextVar&>(b).getValue();
+  long double x = 0, y = 0;
+  if (host_detail::numberOf(a, x) && host_detail::numberOf(b, y))
+    return x == y;
+  return a.formatValue() == b.formatValue();
 }
 }  // namespace
 

@@ -27,46 +27,19 @@ class HOST_API DynVar : public Variable {
   void clear() { items_.clear(); }
   void reserve(std::size_t count) { items_.reserve(count); }
   // Appends `item` (may be null) and takes ownership of it.
-  void append(Variable* item) { items_.push_back(item); }
+  void append(Variable* item) { items_.emplace_back(item); }
   // Appends a copy of `item`.
-  void append(const Variable& item) { items_.push_back(item.clone()); }
+  void append(const Variable& item) { items_.emplace_back(item.clone()); }
 
   unsigned getNumberOfItems() const { return static_cast<unsigned>(items_.size()); }
   // The element at 0-based `index`; null when the slot is empty or the index is out of range.
   Variable* getAt(std::size_t index) const {
-    return index < items_.size() ? items_[index] : nullptr;
+    return index < items_.size() ? items_[index].get() : nullptr;
   }
 
  private:
-  // The owned elements. Up to three live in the list itself, so a short list (a result mapping
-  // has nine triples per block) needs no allocation besides its own.
-  class Items {
-   public:
-    Items() = default;
-    Items(const Items&) = delete;
-    Items& operator=(const Items&) = delete;
-    ~Items();
-    void swap(Items& other) noexcept;
-
-    std::size_t size() const { return size_; }
-    Variable* operator[](std::size_t index) const { return data()[index]; }
-    void reserve(std::size_t count);
-    void push_back(Variable* item);  // takes ownership, also when growing throws
-    void clear();                    // deletes the elements
-
-   private:
-    static constexpr std::uint32_t kInline = 3;
-    Variable* const* data() const { return heap_ != nullptr ? heap_ : inline_; }
-    Variable** data() { return heap_ != nullptr ? heap_ : inline_; }
-
-    Variable* inline_[kInline] = {};
-    Variable** heap_ = nullptr;
-    std::uint32_t size_ = 0;
-    std::uint32_t capacity_ = kInline;
-  };
-
   VariableType elementType_;
-  Items items_;
+  std::vector<std::unique_ptr<Variable>> items_;  // owned; null for a slot never set
 };
 
 // A mapping from key variables to value variables that keeps the order of insertion.
@@ -79,7 +52,7 @@ class HOST_API MappingVar : public Variable {
 
   void clear() { entries_.clear(); }
   // Takes ownership of `key` and `value`. An existing entry with an equal key (same type, same
-  // script text) gets the new value and keeps its place.
+  // value) gets the new value and keeps its place.
   void setAt(Variable* key, Variable* value);
 
   unsigned getNumberOfItems() const { return static_cast<unsigned>(entries_.size()); }

@@ -1,159 +1,107 @@
 #include "host/DpConfiguration.hpp"
 
 #include <algorithm>
-#include <cstring>
-#include <functional>
+#include <limits>
 #include <map>
+#include <string>
 #include <unordered_map>
 
 namespace {
 
-// Every element by its full name, in one open-addressed table whose names lie end to end in one
-// text: a lookup touches one slot and one run of characters instead of a bucket, a node and the
-// node's own string, which at a million elements are three cache misses. What it buys, measured
-// side by side against std::unordered_map<std::string, DpIdentifier> at 1,000,000 blocks
-// (bench probe): the parse's own CPU time 1.65 s against 2.77 s, loading the DP list 1.7 s
-// against 4.1 s, peak RSS 427 against 471 MB.
-class ElementIndex {
- public:
-  std::size_t size() const { return count_; }
+constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
-  const DpIdentifier* find(std::string_view name) const {
-    if (slots_.empty())
-      return nullptr;
-    const std::size_t hash = hashOf(name);
-    for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
-      const Slot& slot = slots_[i];
-      if (slot.length == kEmpty)
-        return nullptr;
-      if (slot.hash == static_cast<std::uint32_t>(hash) && nameOf(slot) == name)
-        return &slot.id;
-    }
-  }
-
-  // Enters `name` unless it is there already (the first entry stays).
-  void insert(std::string_view name, DpIdentifier id) {
-    if ((count_ + 1) * 4 > slots_.size() * 3)
-      grow();
-    const std::size_t hash = hashOf(name);
-    std::size_t i = hash & mask_;
-    for (; slots_[i].length != kEmpty; i = (i + 1) & mask_) {
-      if (slots_[i].hash == static_cast<std::uint32_t>(hash) && nameOf(slots_[i]) == name)
-        return;
-    }
-    slots_[i] = Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(name.size()),
-                     names_.size(), id};
-    names_.append(name);
-    ++count_;
-  }
-
-  // Drops every element of the data point `dp`.
-  void eraseDataPoint(std::uint32_t dp) {
-    ElementIndex kept;
-    for (const Slot& slot : slots_) {
-      if (slot.length != kEmpty && slot.id.dp != dp)
-        kept.insert(nameOf(slot), slot.id);
-    }
-    *this = std::move(kept);
-  }
-
- private:
-  static constexpr std::uint32_t kEmpty = 0xffffffffu;
-  // 24 bytes; the low half of the hash places a slot and skips nearly every other name.
-  struct Slot {
-    std::uint32_t hash = 0;
-    std::uint32_t length = kEmpty;
-    std::size_t offset = 0;
-    DpIdentifier id{};
-  };
-
-  static std::size_t hashOf(std::string_view name) { return std::hash<std::string_view>()(name); }
-
-  std::string_view nameOf(const Slot& slot) const {
-    return std::string_view(names_.data() + slot.offset, slot.length);
-  }
-
-  void grow() {
-    std::vector<Slot> old(std::max<std::size_t>(64, slots_.size() * 2));
-    old.swap(slots_);
-    mask_ = slots_.size() - 1;
-    for (const Slot& slot : old) {
-      if (slot.length == kEmpty)
-        continue;
-      std::size_t i = slot.hash & mask_;  // the table never reaches 2^32 slots
-      while (slots_[i].length != kEmpty)
-        i = (i + 1) & mask_;
-      slots_[i] = slot;
-    }
-  }
-
-  std::vector<Slot> slots_;
-  std::size_t mask_ = 0;
-  std::size_t count_ = 0;
-  std::string names_;
+// A span of the store's text: a name.
+struct Span {
+  std::uint32_t offset = 0;
+  std::uint32_t length = 0;
 };
+
+// One element of a type, in the store's table of all types' elements in definition order.
+struct Element {
+  Span name;
+  Span referencedType;         // empty unless a type reference names a type
+  std::uint32_t end = 0;       // one past the last element below it
+  std::uint32_t children = 0;  // where its children, sorted by name, begin in `sortedChildren`
+  std::uint32_t childCount = 0;
+  DpElementType type = DPELEMENT_RECORD;
+};
+
+struct TypeEntry {
+  std::uint32_t root;    // the root's index in the element table
+  std::uint32_t number;  // 0, 1, ... in the order the types were added
+};
+
+// What the cycle search knows of a type.
+enum class Walked : std::uint8_t { kNot, kOnPath, kFree };
 
 }  // namespace
 
 struct DpConfiguration::Store {
   std::string systemName = "System1";
-  std::map<std::string, DpTypeNode, std::less<>> types;
-  // The element types of each data point in pre-order; DpIdentifier::dp is the index + 1.
-  std::vector<std::vector<DpElementType>> dataPoints;
-  // Every element by its full name: "DP." for a root, "DP.elem.sub" below it.
-  ElementIndex elements;
+  std::string text;  // every element name and referenced type name, end to end
+  std::vector<Element> elements;
+  // The children of each element, sorted by name (in definition order among equal names), so
+  // that a name is found by binary search however many siblings it has.
+  std::vector<std::uint32_t> sortedChildren;
+  std::map<std::string, TypeEntry, std::less<>> types;
+  // Each data point's number (DpIdentifier::dp) and the root of its type.
+  std::unordered_map<std::string, std::uint32_t> dataPoints;
+  std::vector<std::uint32_t> rootOfDataPoint;  // by number - 1
   std::unordered_map<std::string, std::string> aliases;
+  std::vector<Walked> walked;  // by type number; empty when a type was added since the last walk
 
-  // Enters `node` (reached as `path`) and everything below it; false on a reference cycle. The
-  // children's names are built in `path` itself, which holds the node's name again on success.
-  bool expand(const DpTypeNode& node, std::string& path, std::uint32_t dp,
-              std::vector<DpElementType>& types, std::vector<std::string>& typeStack,
-              std::string& error) {
-    DpIdentifier id{dp, static_cast<std::uint32_t>(types.size())};
-    types.push_back(node.type);
-    elements.insert(path, id);
-    const std::vector<DpTypeNode>* children = &node.children;
-    bool followsReference = false;
-    if (node.type == DPELEMENT_TYPEREF && !node.referencedType.empty()) {
-      auto referenced = this->types.find(node.referencedType);
-      if (referenced == this->types.end())
-        return true;  // an unknown type reaches no elements
-      if (std::find(typeStack.begin(), typeStack.end(), node.referencedType) != typeStack.end()) {
-        error = "type reference cycle through type " + node.referencedType;
-        return false;
-      }
-      typeStack.push_back(node.referencedType);
-      children = &referenced->second.children;
-      followsReference = true;
-    }
-    // A root's path ends with the separator; below the root, names are joined by one.
-    const std::size_t pathSize = path.size();
-    for (const DpTypeNode& child : *children) {
-      path.resize(pathSize);
-      if (path.back() != '.')
-        path += '.';
-      path += child.name;
-      if (!expand(child, path, dp, types, typeStack, error))
-        return false;
-    }
-    path.resize(pathSize);
-    if (followsReference)
-      typeStack.pop_back();
+  std::string_view view(Span span) const {
+    return std::string_view(text).substr(span.offset, span.length);
+  }
+
+  bool store(std::string_view name, Span& span) {
+    if (text.size() + name.size() > std::numeric_limits<std::uint32_t>::max())
+      return false;
+    span = Span{static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(name.size())};
+    text.append(name);
     return true;
   }
 
-  // `name` without the local system prefix ("System1:"), and a bare data point name as its root
-  // (written into `buffer`, which the result then views).
-  std::string_view canonicalName(std::string_view name, std::string& buffer) const {
+  const TypeEntry* typeNamed(std::string_view name) const {
+    auto it = types.find(name);
+    return it == types.end() ? nullptr : &it->second;
+  }
+
+  // The type a reference element reaches, or null for any other element or an unknown type.
+  const TypeEntry* referenced(const Element& element) const {
+    if (element.type != DPELEMENT_TYPEREF || element.referencedType.length == 0)
+      return nullptr;
+    return typeNamed(view(element.referencedType));
+  }
+
+  // The element whose children `index` has: itself, or the root of the type it refers to; kNone
+  // for a reference to a type that is not known.
+  std::uint32_t childSource(std::uint32_t index) const {
+    const Element& element = elements[index];
+    if (element.type != DPELEMENT_TYPEREF || element.referencedType.length == 0)
+      return index;
+    const TypeEntry* type = referenced(element);
+    return type ? type->root : kNone;
+  }
+
+  // The child called `name` of the element `parent` (a child source), or kNone.
+  std::uint32_t child(std::uint32_t parent, std::string_view name) const {
+    const Element& element = elements[parent];
+    auto first = sortedChildren.begin() + element.children;
+    auto last = first + element.childCount;
+    auto it = std::lower_bound(first, last, name, [&](std::uint32_t index, std::string_view n) {
+      return view(elements[index].name) < n;
+    });
+    return it != last && view(elements[*it].name) == name ? *it : kNone;
+  }
+
+  // `name` without the local system prefix ("System1:").
+  std::string_view withoutSystem(std::string_view name) const {
     if (name.size() > systemName.size() && name.compare(0, systemName.size(), systemName) == 0 &&
         name[systemName.size()] == ':') {
       name.remove_prefix(systemName.size() + 1);
     }
-    if (name.empty() || name.find('.') != std::string_view::npos)
-      return name;
-    buffer.assign(name);
-    buffer += '.';
-    return buffer;
+    return name;
   }
 };
 
@@ -178,22 +126,131 @@ const std::string& DpConfiguration::getSystemName() const {
   return store_->systemName;
 }
 
-bool DpConfiguration::addType(DpTypeNode root, std::string& error) {
-  if (root.name.empty()) {
+bool DpConfiguration::addType(const std::vector<DpTypeElement>& elements, std::string& error) {
+  if (elements.empty() || elements.front().name.empty() || elements.front().depth != 0) {
     error = "a data point type needs a name";
     return false;
   }
-  if (store_->types.count(root.name) != 0) {
-    error = "data point type " + root.name + " is defined twice";
+  const std::string& name = elements.front().name;
+  if (store_->types.count(name) != 0) {
+    error = "data point type " + name + " is defined twice";
     return false;
   }
-  std::string name = root.name;
-  store_->types.emplace(std::move(name), std::move(root));
+  Store& s = *store_;
+  const std::size_t base = s.elements.size();
+  if (base + elements.size() >= kNone) {
+    error = "data point type " + name + " does not fit: too many elements";
+    return false;
+  }
+  // The parent of each element, from the open elements above it.
+  std::vector<std::uint32_t> parents(elements.size(), kNone);
+  std::vector<std::uint32_t> open;
+  std::vector<Element> added(elements.size());
+  for (std::size_t i = 0; i < elements.size(); ++i) {
+    const DpTypeElement& element = elements[i];
+    if (i > 0 && (element.depth == 0 || element.depth > open.size())) {
+      error = "data point type " + name + ": element " + element.name +
+              " is not one level below an element before it";
+      return false;
+    }
+    open.resize(element.depth);
+    if (!open.empty()) {
+      parents[i] = open.back();
+      ++added[open.back()].childCount;
+    }
+    open.push_back(static_cast<std::uint32_t>(i));
+    added[i].type = element.type;
+    added[i].end = static_cast<std::uint32_t>(i + 1);
+  }
+  std::size_t textSize = s.text.size();
+  for (std::size_t i = 0; i < elements.size(); ++i) {
+    if (!s.store(elements[i].name, added[i].name) ||
+        !s.store(elements[i].referencedType, added[i].referencedType)) {
+      s.text.resize(textSize);
+      error = "data point type " + name + " does not fit: names too long";
+      return false;
+    }
+  }
+  // Ends from the last element up: every element below one comes after it.
+  for (std::size_t i = elements.size(); i-- > 1;)
+    added[parents[i]].end = std::max(added[parents[i]].end, added[i].end);
+  std::uint32_t children = static_cast<std::uint32_t>(s.sortedChildren.size());
+  std::vector<std::uint32_t> filled(elements.size(), 0);
+  for (Element& element : added) {
+    element.children = children;
+    children += element.childCount;
+  }
+  s.sortedChildren.resize(children);
+  for (std::size_t i = 1; i < elements.size(); ++i) {
+    const Element& parent = added[parents[i]];
+    s.sortedChildren[parent.children + filled[parents[i]]++] = static_cast<std::uint32_t>(base + i);
+  }
+  for (Element& element : added) {
+    element.end += static_cast<std::uint32_t>(base);
+    s.elements.push_back(element);
+  }
+  for (const Element& element : added) {
+    auto first = s.sortedChildren.begin() + element.children;
+    std::stable_sort(first, first + element.childCount, [&](std::uint32_t a, std::uint32_t b) {
+      return s.view(s.elements[a].name) < s.view(s.elements[b].name);
+    });
+  }
+  const auto number = static_cast<std::uint32_t>(s.types.size());
+  s.types.emplace(name, TypeEntry{static_cast<std::uint32_t>(base), number});
+  s.walked.clear();
   return true;
 }
 
 bool DpConfiguration::hasType(std::string_view name) const {
-  return store_->types.find(name) != store_->types.end();
+  return store_->typeNamed(name) != nullptr;
+}
+
+std::vector<std::string> DpConfiguration::findCycle(std::string_view typeName) {
+  Store& s = *store_;
+  const TypeEntry* start = s.typeNamed(typeName);
+  if (start == nullptr)
+    return {};
+  if (s.walked.empty())
+    s.walked.assign(s.types.size(), Walked::kNot);
+  if (s.walked[start->number] == Walked::kFree)
+    return {};
+  // Depth first through the references, with the path on a stack of its own: a chain of
+  // references may be as long as the list.
+  struct Step {
+    const TypeEntry* type;
+    std::uint32_t next;  // the element of the type to look at next
+  };
+  std::vector<Step> path{{start, start->root}};
+  s.walked[start->number] = Walked::kOnPath;
+  while (!path.empty()) {
+    Step& step = path.back();
+    const std::uint32_t end = s.elements[step.type->root].end;
+    const TypeEntry* next = nullptr;
+    while (step.next < end && next == nullptr) {
+      const TypeEntry* target = s.referenced(s.elements[step.next++]);
+      if (target == nullptr || s.walked[target->number] == Walked::kFree)
+        continue;
+      if (s.walked[target->number] == Walked::kOnPath) {
+        std::vector<std::string> cycle;
+        auto from = std::find_if(path.begin(), path.end(),
+                                 [&](const Step& on) { return on.type == target; });
+        for (; from != path.end(); ++from)
+          cycle.emplace_back(s.view(s.elements[from->type->root].name));
+        cycle.emplace_back(s.view(s.elements[target->root].name));
+        s.walked.clear();  // the types on the path were left half walked
+        return cycle;
+      }
+      next = target;
+    }
+    if (next == nullptr) {
+      s.walked[step.type->number] = Walked::kFree;
+      path.pop_back();
+    } else {
+      s.walked[next->number] = Walked::kOnPath;
+      path.push_back({next, next->root});
+    }
+  }
+  return {};
 }
 
 bool DpConfiguration::addDataPoint(const std::string& name, const std::string& typeName,
@@ -202,25 +259,22 @@ bool DpConfiguration::addDataPoint(const std::string& name, const std::string& t
     error = "invalid data point name '" + name + "'";
     return false;
   }
-  auto type = store_->types.find(typeName);
-  if (type == store_->types.end()) {
+  const TypeEntry* type = store_->typeNamed(typeName);
+  if (type == nullptr) {
     error = "data point " + name + " has the unknown type " + typeName;
     return false;
   }
-  std::string root = name + ".";
-  if (store_->elements.find(root) != nullptr) {
+  if (store_->dataPoints.count(name) != 0) {
     error = "data point " + name + " is defined twice";
     return false;
   }
-  auto dp = static_cast<std::uint32_t>(store_->dataPoints.size() + 1);
-  std::vector<DpElementType> types;
-  std::vector<std::string> typeStack{typeName};
-  if (!store_->expand(type->second, root, dp, types, typeStack, error)) {
-    // Take back what the failed expansion entered.
-    store_->elements.eraseDataPoint(dp);
+  std::vector<std::string> cycle = findCycle(typeName);
+  if (!cycle.empty()) {
+    error = "type reference cycle through type " + cycle.back();
     return false;
   }
-  store_->dataPoints.push_back(std::move(types));
+  store_->rootOfDataPoint.push_back(type->root);
+  store_->dataPoints.emplace(name, static_cast<std::uint32_t>(store_->rootOfDataPoint.size()));
   return true;
 }
 
@@ -241,10 +295,7 @@ std::size_t DpConfiguration::getTypeCount() const {
   return store_->types.size();
 }
 std::size_t DpConfiguration::getDataPointCount() const {
-  return store_->dataPoints.size();
-}
-std::size_t DpConfiguration::getElementCount() const {
-  return store_->elements.size();
+  return store_->rootOfDataPoint.size();
 }
 std::size_t DpConfiguration::getAliasCount() const {
   return store_->aliases.size();
@@ -259,21 +310,114 @@ bool DpConfiguration::findAlias(std::string_view alias, std::string& elementName
 }
 
 bool DpConfiguration::findElement(std::string_view name, DpIdentifier& id) const {
+  const Store& s = *store_;
+  name = s.withoutSystem(name);
+  const std::size_t dot = name.find('.');
   // One buffer per thread: a lookup allocates nothing once the buffer has grown.
-  thread_local std::string buffer;
-  const DpIdentifier* found = store_->elements.find(store_->canonicalName(name, buffer));
-  if (found == nullptr)
+  thread_local std::string dataPoint;
+  dataPoint.assign(name.substr(0, dot));
+  auto found = s.dataPoints.find(dataPoint);
+  if (found == s.dataPoints.end())
     return false;
-  id = *found;
+  std::uint32_t element = s.rootOfDataPoint[found->second - 1];
+  // "DP" and "DP." name the root; below it, each name is looked up in the one before.
+  if (dot != std::string_view::npos && dot + 1 < name.size()) {
+    std::string_view rest = name.substr(dot + 1);
+    for (bool more = true; more;) {
+      const std::size_t next = rest.find('.');
+      more = next != std::string_view::npos;
+      const std::uint32_t source = s.childSource(element);
+      element = source == kNone ? kNone : s.child(source, rest.substr(0, next));
+      if (element == kNone)
+        return false;
+      if (more)
+        rest.remove_prefix(next + 1);
+    }
+  }
+  id = DpIdentifier{found->second, element};
   return true;
 }
 
 bool DpConfiguration::findElementType(const DpIdentifier& id, DpElementType& type) const {
-  if (id.dp == 0 || id.dp > store_->dataPoints.size())
+  if (id.dp == 0 || id.dp > store_->rootOfDataPoint.size() || id.element >= store_->elements.size())
     return false;
-  const std::vector<DpElementType>& types = store_->dataPoints[id.dp - 1];
-  if (id.element >= types.size())
-    return false;
-  type = types[id.element];
+  type = store_->elements[id.element].type;
   return true;
+}
+
+std::string_view DpConfiguration::findDataPointType(std::string_view name) const {
+  const Store& s = *store_;
+  auto found = s.dataPoints.find(std::string(s.withoutSystem(name)));
+  return found == s.dataPoints.end()
+             ? std::string_view()
+             : s.view(s.elements[s.rootOfDataPoint[found->second - 1]].name);
+}
+
+void DpConfiguration::forEachDataPoint(
+    const std::function<void(std::string_view, std::string_view)>& visit) const {
+  const Store& s = *store_;
+  // A type's name is its root's.
+  for (const auto& [name, number] : s.dataPoints)
+    visit(name, s.view(s.elements[s.rootOfDataPoint[number - 1]].name));
+}
+
+void DpConfiguration::forEachAlias(
+    const std::function<void(std::string_view, std::string_view)>& visit) const {
+  for (const auto& [alias, element] : store_->aliases)
+    visit(alias, element);
+}
+
+void DpConfiguration::forEachElement(DpIdentifier from, const ElementVisitor& visit) const {
+  const Store& s = *store_;
+  if (from.element >= s.elements.size() || !visit("", s.elements[from.element].type))
+    return;
+  // The open levels: the siblings still to visit, the length of their parent's name, and the
+  // type a reference entered to reach them. A type on the path is not entered again: the loader
+  // refuses cycles, but a walk must end whatever it is given.
+  struct Level {
+    std::uint32_t next;
+    std::uint32_t end;
+    std::size_t prefix;
+    std::uint32_t enteredType;
+  };
+  std::vector<bool> onPath(s.types.size(), false);
+  std::vector<Level> levels;
+  std::string name;
+  auto descend = [&](std::uint32_t index) {
+    const Element& element = s.elements[index];
+    std::uint32_t source = index;
+    std::uint32_t entered = kNone;
+    if (element.type == DPELEMENT_TYPEREF && element.referencedType.length != 0) {
+      const TypeEntry* target = s.referenced(element);
+      if (target == nullptr || onPath[target->number])
+        return;
+      source = target->root;
+      entered = target->number;
+    }
+    if (s.elements[source].end == source + 1)
+      return;
+    if (entered != kNone)
+      onPath[entered] = true;
+    levels.push_back({source + 1, s.elements[source].end, name.size(), entered});
+  };
+  descend(from.element);
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    if (level.next >= level.end) {
+      if (level.enteredType != kNone)
+        onPath[level.enteredType] = false;
+      levels.pop_back();
+      continue;
+    }
+    const std::uint32_t index = level.next;
+    const Element& element = s.elements[index];
+    level.next = element.end;
+    name.resize(level.prefix);
+    if (!name.empty())
+      name += '.';
+    name += s.view(element.name);
+    if (!visit(name, element.type))
+      return;
+    descend(index);
+  }
 }

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "host/ContainerVars.hpp"
+#include "host/TypeTable.hpp"
 #include "host/VariableConversion.hpp"
 
 namespace host_detail {
@@ -22,23 +23,11 @@ const Variable& unwrapAnyType(const Variable& v) {
   return *current;
 }
 
+// The scalars are the types that are element types too, but for the dyns.
 bool isScalar(const Variable& v) {
-  switch (v.isA()) {
-    case TIME_VAR:
-    case BIT_VAR:
-    case INTEGER_VAR:
-    case UINTEGER_VAR:
-    case FLOAT_VAR:
-    case TEXT_VAR:
-    case BIT32_VAR:
-    case CHAR_VAR:
-    case LONG_VAR:
-    case ULONG_VAR:
-    case BIT64_VAR:
-      return true;
-    default:
-      return false;
-  }
+  const TypeRow* row = rowOf(v.isA());
+  return row != nullptr && row->element != DPELEMENT_NOELEMENT &&
+         DpElType::isDynType(row->element) == 0;
 }
 
 bool numberOf(const Variable& source, long double& out) {

@@ -73,14 +73,6 @@ class HOST_API Variable {
   // that names no variable class. The caller owns it.
   static Variable* allocate(VariableType type);
 
-  // Variables are many and small (a result mapping holds about seventy per block): they come
-  // from slots of a few sizes, carved from 2 MiB chunks, instead of a malloc each. What it buys,
-  // measured side by side at 100,000 blocks: `quorlin-validate --format json` takes 0.72 s of
-  // user time with the slots and 1.36 s with a malloc per variable (against 0.4 to 0.5 s for the
-  // Python dict reader), so without them the JSON run cannot come near its target.
-  static void* operator new(std::size_t size);
-  static void operator delete(void* memory, std::size_t size) noexcept;
-
  protected:
   Variable() = default;
   Variable(const Variable&) = default;

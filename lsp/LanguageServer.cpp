@@ -266,6 +266,29 @@ bool containsNoCase(std::string_view text, std::string_view part) {
          }) != text.end();
 }
 
+// Whether the client announced that it shows a diagnostic's related information.
+bool clientShowsRelatedInformation(const nlohmann::json& initializeParams) {
+  const nlohmann::json* at = &initializeParams;
+  for (const char* key : {"capabilities", "textDocument", "publishDiagnostics"}) {
+    if (!at->is_object() || !at->contains(key))
+      return false;
+    at = &(*at)[key];
+  }
+  return at->is_object() && at->contains("relatedInformation") &&
+         (*at)["relatedInformation"] == true;
+}
+
+// A diagnostic's message: the finding's, with its notes below it for a client that would not
+// show them as related information.
+std::string messageOf(const Finding& finding, bool notesApart) {
+  std::string message = finding.message;
+  if (!notesApart) {
+    for (const Note& note : finding.notes)
+      message += "\nnote: " + note.text;
+  }
+  return message;
+}
+
 }  // namespace
 
 LanguageServer::LanguageServer(const ModuleSession& module, Send send,
@@ -384,6 +407,7 @@ Json LanguageServer::initialize(const Json& params) {
     rootPath_ = pathOfUri(params["rootUri"]);
   if (params.contains("initializationOptions"))
     readSettings(params["initializationOptions"]);
+  relatedInformation_ = clientShowsRelatedInformation(params);
   Json triggers = Json::array({"=", ".", " "});
   return {
       {"capabilities",
@@ -555,11 +579,7 @@ void LanguageServer::validate(const std::string& uri, Document& doc) {
   std::string error;
   Project* project = projectFor(doc.path, error);
   if (!project) {
-    diagnostic(range(0, 0, lineLength(1)), "dp-lists",
-               std::string("no DP list configured, so no element can be checked: put a ") +
-                   kProjectFileName +
-                   " with dp-lists = [\"plant.dpl\"] beside the config or in a directory above "
-                   "it, or set quorlin.dpLists in the editor");
+    // Outside a project a .cfg file is no config of ours (setup.cfg, say): nothing to report.
   } else if (!error.empty()) {
     diagnostic(range(0, 0, lineLength(1)), "dp-lists", error);
   } else {
@@ -584,11 +604,12 @@ void LanguageServer::validate(const std::string& uri, Document& doc) {
       Json where = {
           {"start", position(first - 1, at.column ? column(first, at.column) : 0)},
           {"end", position(last - 1, at.column ? column(last, at.endColumn) : lineLength(last))}};
-      Json& item = *diagnostic(where, finding.key, finding.message);
+      Json& item = *diagnostic(where, finding.key, messageOf(finding, relatedInformation_));
       Json suggestions = Json::array();
       for (const Note& note : finding.notes) {
-        item["relatedInformation"].push_back(
-            {{"location", {{"uri", uri}, {"range", where}}}, {"message", note.text}});
+        if (relatedInformation_)
+          item["relatedInformation"].push_back(
+              {{"location", {{"uri", uri}, {"range", where}}}, {"message", note.text}});
         if (!note.suggestion.empty())
           suggestions.push_back(note.suggestion);
       }

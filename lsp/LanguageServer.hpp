@@ -89,6 +89,7 @@ class LanguageServer {
   bool exited_ = false;
   std::optional<long> clientProcessId_;
   std::string rootPath_;
+  bool relatedInformation_ = false;           // the client shows a diagnostic's related information
   std::vector<std::string> settingsDpLists_;  // the editor's quorlin.dpLists, which win
   std::map<std::string, std::vector<std::string>> allowedWords_;  // by the key they follow
   std::map<std::string, Document> documents_;                     // by URI

@@ -11,9 +11,10 @@ namespace trel::quorlinsrv::lsp {
 
 namespace {
 
-// Type references nest no deeper in any real plant; deeper ones are cycles, which the loader
-// reports, so the walk only has to stop.
-constexpr int kMaxTypeDepth = 16;
+// The most leaf elements offered, and the most bytes of names walked to find them: references
+// may fan out to more names than a completion list can show.
+constexpr std::size_t kMaxLeaves = 200000;
+constexpr std::size_t kMaxLeafBytes = std::size_t{32} << 20;
 
 std::tuple<long, long, long> stampOf(const std::string& path) {
   struct stat info;
@@ -36,32 +37,6 @@ std::string refuseLargeDpList(const std::string& path) {
          "reads lists up to " + std::to_string(kMaxDpListBytes >> 20) +
          " MiB (quorlin-validate on the command line reads any)";
 }
-
-struct LeafWalk {
-  std::map<std::string, const DpTypeNode*> types;
-  std::vector<LeafElement>& out;
-
-  void walk(const DpTypeNode& node, const std::string& name, int depth) {
-    if (depth > kMaxTypeDepth)
-      return;
-    if (node.type == DPELEMENT_TYPEREF) {
-      auto it = types.find(node.referencedType);
-      if (it != types.end())
-        walkChildren(*it->second, name, depth + 1);
-      return;
-    }
-    if (DpElType::isLeafType(node.type)) {
-      out.push_back({name, DpElType::getName(node.type)});
-      return;
-    }
-    walkChildren(node, name, depth + 1);
-  }
-
-  void walkChildren(const DpTypeNode& node, const std::string& prefix, int depth) {
-    for (const DpTypeNode& child : node.children)
-      walk(child, prefix + (prefix.back() == '.' ? "" : ".") + child.name, depth);
-  }
-};
 
 }  // namespace
 
@@ -98,13 +73,19 @@ bool Project::refresh() {
     if (error_.empty())
       readDpListFile(dpLists_[i], lists_[i], error_);
   }
+  config_.clear();
+  std::vector<DpListSummary> summaries;
   std::string loadError;
   if (error_.empty() && !install(loadError))
     error_ = loadError;
-  if (!error_.empty())
+  else if (error_.empty())
+    loadDpLists(lists_, config_, summaries, loadError);  // as the host took them
+  if (!error_.empty()) {
     lists_.clear();
+    config_.clear();
+  }
   index();
-  hints_ = std::make_unique<HintSources>(lists_);
+  hints_ = std::make_unique<HintSources>(config_);
   return true;
 }
 
@@ -118,19 +99,23 @@ bool Project::install(std::string& error) const {
 void Project::index() {
   leaves_.clear();
   aliases_.clear();
-  LeafWalk walk{{}, leaves_};
-  for (const DpList& list : lists_) {
-    for (const DpListType& type : list.types)
-      walk.types.emplace(type.root.name, &type.root);
+  for (const DpList& list : lists_)
     aliases_.insert(aliases_.end(), list.aliases.begin(), list.aliases.end());
-  }
-  for (const DpList& list : lists_) {
-    for (const DpListDataPoint& point : list.dataPoints) {
-      auto it = walk.types.find(point.type);
-      if (it != walk.types.end())
-        walk.walk(*it->second, point.name + ".", 0);
-    }
-  }
+  // The leaves as validation finds them, through the configuration's own walk.
+  std::size_t bytes = 0;
+  DpIdentifier root;
+  config_.forEachDataPoint([&](std::string_view point, std::string_view) {
+    if (!config_.findElement(point, root))
+      return;
+    config_.forEachElement(root, [&](std::string_view name, DpElementType elementType) {
+      if (DpElType::isLeafType(elementType)) {
+        leaves_.push_back(
+            {std::string(point) + "." + std::string(name), DpElType::getName(elementType)});
+        bytes += leaves_.back().name.size();
+      }
+      return leaves_.size() < kMaxLeaves && bytes < kMaxLeafBytes;
+    });
+  });
   auto byName = [](const LeafElement& a, const LeafElement& b) { return a.name < b.name; };
   std::sort(leaves_.begin(), leaves_.end(), byName);
   std::sort(aliases_.begin(), aliases_.end(),

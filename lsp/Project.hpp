@@ -55,6 +55,7 @@ class Project {
   bool read_ = false;
   std::string error_;
   std::vector<DpList> lists_;
+  DpConfiguration config_;  // the lists loaded, for the names that hints and completion offer
   std::vector<LeafElement> leaves_;
   std::vector<DpListAlias> aliases_;
   std::unique_ptr<HintSources> hints_;

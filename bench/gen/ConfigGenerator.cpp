@@ -289,16 +289,11 @@ std::string dpListText(const GeneratedSet& set) {
 
 bool fillDpConfiguration(const GeneratedSet& set, DpConfiguration& config, std::string& error) {
   for (const ClassSpec& plan : set.classes) {
-    DpTypeNode root;
-    root.name = plan.name;
-    root.type = DPELEMENT_RECORD;
-    for (const PropertySpec& property : plan.properties) {
-      DpTypeNode child;
-      child.name = property.element;
-      child.type = property.elementType;
-      root.children.push_back(std::move(child));
-    }
-    if (!config.addType(std::move(root), error)) {
+    std::vector<DpTypeElement> elements(1);
+    elements[0].name = plan.name;
+    for (const PropertySpec& property : plan.properties)
+      elements.push_back({property.element, property.elementType, 1, ""});
+    if (!config.addType(elements, error)) {
       return false;
     }
   }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,8 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+
+#include "lsp/LanguageServer.hpp"
 
 namespace {
 
@@ -139,7 +142,7 @@ std::string labelsText(const Json& response) {
   return text + "\n";
 }
 
-// What the transcript of a test is compared with; QUORLIN_UPDATE_GOLDEN=1 rewrites it.
+// Compares `transcript` with the file `name` of tests/lsp (rewritten with QUORLIN_UPDATE_GOLDEN).
 void expectTranscript(const std::string& name, const std::string& transcript) {
   const std::string expectedPath = kSource + "/tests/lsp/" + name;
   if (std::getenv("QUORLIN_UPDATE_GOLDEN"))
@@ -152,10 +155,13 @@ TEST(LanguageServerSession, AnswersAsTheTranscriptSays) {
   std::string text = readFile(kSource + "/examples/invalid.cfg");
   Server server;
   std::string transcript;
-  server.send(request(1, "initialize",
-                      {{"processId", getpid()},
-                       {"rootUri", "file://" + kSource},
-                       {"initializationOptions", {{"dpLists", {"examples/plant.dpl"}}}}}));
+  server.send(
+      request(1, "initialize",
+              {{"processId", getpid()},
+               {"rootUri", "file://" + kSource},
+               {"capabilities",
+                {{"textDocument", {{"publishDiagnostics", {{"relatedInformation", true}}}}}}},
+               {"initializationOptions", {{"dpLists", {"examples/plant.dpl"}}}}}));
   transcript += "initialize: " + server.receive()["result"]["serverInfo"].dump() + "\n";
   server.send(notification("initialized", Json::object()));
   server.send(
@@ -310,6 +316,96 @@ TEST(LanguageServerSession, OutlastsHostileInput) {
   transcript += "shutdown: " + server.receive("responses only").dump() + "\n";
   std::filesystem::remove_all(dir);
   expectTranscript("hostile.expected", transcript);
+}
+
+// A client that announces no capabilities, a config in a project's subfolder with text beyond
+// ASCII, a burst of changes, and a .cfg file of no project.
+TEST(LanguageServerSession, PlainClientAsTheTranscriptSays) {
+  char dirTemplate[] = "/tmp/quorlin-lsp-XXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  const std::string dir = dirTemplate;
+  std::ofstream(dir + "/.quorlin-validate.toml")
+      << "dp-lists = [\"" << kSource << "/examples/plant.dpl\"]\n";
+  mkdir((dir + "/plant").c_str(), 0700);
+  const std::string uri = "file://" + dir + "/plant/a.cfg";
+  // U+00F6 is one UTF-16 unit in two bytes, U+1F600 two units in four bytes.
+  std::string text =
+      "[PS1 _instance_of_ PowerSupply]\ndpe=PS1.voltage\nproperty=Voltage\n"
+      "direction=in/out\nvalue=fl\xF0\x9F\x98\x80\xC3\xB6t\n";
+  Server server;
+  std::string transcript;
+  server.send(request(1, "initialize", {{"processId", getpid()}, {"rootUri", "file://" + dir}}));
+  server.receive();
+  server.send(notification("initialized", Json::object()));
+  server.send(
+      notification("textDocument/didOpen",
+                   {{"textDocument",
+                     {{"uri", uri}, {"languageId", "quorlin"}, {"version", 1}, {"text", text}}}}));
+  transcript += diagnosticsText(server.receive("textDocument/publishDiagnostics"));
+  // Three changes in one write: only the last is validated.
+  std::string burst;
+  for (int version = 2; version <= 4; ++version) {
+    std::string changed = text + "time=s" + std::to_string(version) + "\n";
+    std::string body = notification("textDocument/didChange",
+                                    {{"textDocument", {{"uri", uri}, {"version", version}}},
+                                     {"contentChanges", {{{"text", changed}}}}})
+                           .dump();
+    burst += "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+  }
+  server.sendRaw(burst);
+  transcript += diagnosticsText(server.receive("textDocument/publishDiagnostics"));
+  server.send(notification("textDocument/didOpen", {{"textDocument",
+                                                     {{"uri", "file:///nonexistent/setup.cfg"},
+                                                      {"languageId", "cfg"},
+                                                      {"version", 1},
+                                                      {"text", "[metadata]\nname = x\n"}}}}));
+  Json outside = server.receive("textDocument/publishDiagnostics");
+  transcript += outside["params"]["uri"].get<std::string>() + ": " + diagnosticsText(outside);
+  server.send(request(2, "shutdown", nullptr));
+  transcript += "shutdown: " + server.receive().dump() + "\n";
+  server.send(notification("exit", nullptr));
+  transcript += "exit code " + std::to_string(server.wait()) + "\n";
+  std::filesystem::remove_all(dir);
+  expectTranscript("plain_client.expected", transcript);
+}
+
+// The server in this process with the clock in the test's hands: changes that come faster than
+// the quiet time are validated once, when it is over, as the last version.
+TEST(LanguageServerSession, BurstOfChangesIsValidatedOnce) {
+  using trel::quorlinsrv::ModuleSession;
+  using trel::quorlinsrv::lsp::Clock;
+  using trel::quorlinsrv::lsp::LanguageServer;
+  std::string error;
+  std::unique_ptr<ModuleSession> module = ModuleSession::open(QUORLIN_MODULE_PATH, error);
+  ASSERT_TRUE(module) << error;
+  std::vector<long> published;  // the versions of the diagnostics sent
+  const std::chrono::milliseconds quiet(40);
+  LanguageServer server(
+      *module,
+      [&](const std::string& body) {
+        Json message = Json::parse(body);
+        if (message.value("method", "") == "textDocument/publishDiagnostics")
+          published.push_back(message["params"].value("version", -1L));
+      },
+      quiet);
+  const std::string uri = "file://" + kSource + "/examples/valid.cfg";
+  server.handle(request(1, "initialize", {{"rootUri", "file://" + kSource}}).dump());
+  server.handle(notification("textDocument/didOpen",
+                             {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", "[A]\n"}}}})
+                    .dump());
+  server.validateDue(Clock::now());
+  Clock::time_point burst = Clock::now();
+  for (int version = 2; version <= 4; ++version)
+    server.handle(notification("textDocument/didChange",
+                               {{"textDocument", {{"uri", uri}, {"version", version}}},
+                                {"contentChanges",
+                                 {{{"text", "[A]\nproperty=" + std::to_string(version) + "\n"}}}}})
+                      .dump());
+  server.validateDue(burst + quiet / 2);
+  EXPECT_EQ(published, std::vector<long>{1}) << "validated before the quiet time was over";
+  server.validateDue(burst + quiet * 3);
+  server.validateDue(burst + quiet * 6);
+  EXPECT_EQ(published, (std::vector<long>{1, 4}));
 }
 
 }  // namespace

@@ -26,6 +26,8 @@ TEST(NearestNames, ScannedAndIndexedSetsAgree) {
       {"Compresor", {"Compressor"}},   // one edit
       {"Compressorr", {"Compressor"}},
       {"Vlave", {"Valve"}},               // a transposition is two edits
+      {"Valvx", {"Valve"}},               // found through the names' last-byte deletions
+      {"Valvex", {"Valve"}},              // found through the query's last-byte deletion
       {"bool", {"boolean", "booleans"}},  // the beginning of names, shorter first
       {"PUMP_1999", {"Pump_1999"}},
       {"Valve", {}},  // a name of the set needs no hint

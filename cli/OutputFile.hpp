@@ -1,6 +1,8 @@
-// Where the program's output goes: standard output, or a file that appears complete or not at all
-// (written to a temporary file beside it and renamed over it). Both are written as the output is
-// formatted, so a report is never held whole in memory.
+// Where the program's output goes: standard output; a regular file that appears complete or not at
+// all (written to an unnamed temporary file, named beside the target only to be renamed over it);
+// or a character device or FIFO, written in place. All are written as the output is formatted, so
+// a report is never held whole in memory. Every POSIX call of the program's output is in
+// OutputFile.cpp.
 #pragma once
 
 #include <memory>
@@ -43,24 +45,29 @@ std::string refuseOutput(const std::string& path, const std::vector<std::string>
 
 class OutputDestination {
  public:
-  // "" or "-": standard output. Any other path: a new temporary file beside it, or null with
-  // `error` set ("PATH: error: ...") when none can be created.
+  // "" or "-": standard output. A character device or FIFO (also through a link): itself. A
+  // regular file or a new name: a temporary file in the directory of the file a chain of symbolic
+  // links ends at, so the links stay. Null with `error` set ("PATH: error: ...") for a block
+  // device or socket, or when nothing can be opened.
+  // SIGINT, SIGTERM and SIGHUP remove a temporary file that has a name before they end the run.
   static std::unique_ptr<OutputDestination> open(const std::string& path, std::string& error);
   // Removes the temporary file of a destination that was not finished.
   ~OutputDestination();
 
   std::ostream& stream() { return stream_; }
-  // Writes what is buffered; for a file, syncs it and renames it over the target (which keeps
-  // its mode, while a new file gets the mode the umask allows). False, with `error` set, when
-  // anything fails; the target is then untouched and the temporary file removed.
+  // Writes what is buffered; for a regular file, syncs it, names it beside the target and renames
+  // it over the target (which keeps its mode, while a new file gets the mode the umask allows).
+  // False, with `error` set, when anything fails; the target is then untouched and the temporary
+  // file gone.
   bool finish(std::string& error);
 
  private:
-  OutputDestination(int fd, std::string target, std::string temporary);
+  enum class Kind { kStandardOutput, kInPlace, kUnnamedTemporary, kNamedTemporary, kFinished };
+  OutputDestination(int fd, std::string target, Kind kind);
 
   int fd_;
-  std::string target_;     // "" for standard output
-  std::string temporary_;  // "" once renamed or removed
+  std::string target_;  // "" for standard output; the end of the link chain for a temporary file
+  Kind kind_;
   DescriptorOutput buffer_;
   std::ostream stream_;
 };

@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <toml++/toml.h>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <string_view>
 
 namespace trel::quorlinsrv {
 
@@ -19,6 +21,64 @@ namespace {
 
 constexpr const char* kDpListsKey = "dp-lists";
 constexpr const char* kConfigsKey = "configs";
+
+// toml++ descends by recursion into dotted keys, so their number, like the nesting of arrays and
+// inline tables, is bounded before it sees the text. Real project files nest two or three levels.
+constexpr unsigned kMaxNesting = 100;
+
+// Skips the string that starts at `at` (a quote) and returns the index after it, counting the
+// line breaks of a multi-line string in `line`; text.size() when the string is not closed.
+std::size_t skipString(std::string_view text, std::size_t at, unsigned& line) {
+  char quote = text[at];
+  bool multiLine = text.compare(at, 3, std::string(3, quote)) == 0;
+  std::string_view close = multiLine ? text.substr(at, 3) : text.substr(at, 1);
+  for (std::size_t i = at + close.size(); i < text.size(); ++i) {
+    if (text[i] == '\\' && quote == '"' && i + 1 < text.size() && text[++i] != '\n')
+      continue;  // an escaped character, never the closing quote
+    if (text[i] == '\n') {
+      if (!multiLine)
+        return i;
+      ++line;
+    } else if (text.compare(i, close.size(), close) == 0) {
+      return i + close.size();
+    }
+  }
+  return text.size();
+}
+
+// The first line where brackets and the dots of a dotted key nest deeper than kMaxNesting; 0
+// when none does. A dot counts while the run of key characters, quoted parts and dots it is in
+// goes on, so the dots of floats and of quoted text do not add up.
+unsigned lineNestedTooDeep(std::string_view text) {
+  unsigned line = 1;
+  unsigned brackets = 0;
+  unsigned dots = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '"' || c == '\'') {
+      i = skipString(text, i, line) - 1;
+      continue;
+    }
+    if (c == '#') {
+      while (i + 1 < text.size() && text[i + 1] != '\n')
+        ++i;
+    } else if (c == '\n') {
+      ++line;
+    } else if (c == '[' || c == '{') {
+      ++brackets;
+    } else if ((c == ']' || c == '}') && brackets > 0) {
+      --brackets;
+    } else if (c == '.') {
+      ++dots;
+    }
+    if (c != '.' && c != ' ' && c != '\t' && !std::isalnum(static_cast<unsigned char>(c)) &&
+        c != '_' && c != '-')
+      dots = 0;
+    if (brackets + dots > kMaxNesting)
+      return line;
+  }
+  return 0;
+}
 
 std::string describeError(const std::string& file, unsigned line, const std::string& message) {
   return file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": error: " + message;
@@ -77,6 +137,11 @@ ProjectFile readProjectFile(const std::string& path) {
   std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (!in.is_open() || in.bad())
     throw ProjectFileError(path, 0, std::string("cannot read it: ") + std::strerror(errno));
+  if (unsigned line = lineNestedTooDeep(text)) {
+    throw ProjectFileError(path, line,
+                           "nested more than " + std::to_string(kMaxNesting) +
+                               " levels deep (tables, arrays, dotted keys)");
+  }
   toml::table table;
   try {
     table = toml::parse(text, path);

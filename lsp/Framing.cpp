@@ -8,6 +8,7 @@ namespace trel::quorlinsrv::lsp {
 namespace {
 
 constexpr const char kHeaderEnd[] = "\r\n\r\n";
+constexpr std::size_t kChunkBytes = 1 << 20;
 constexpr const char kLengthField[] = "content-length:";
 
 // The value of Content-Length in `header` (names are case-insensitive); false when it is missing,
@@ -50,8 +51,12 @@ bool contentLength(const std::string& header, std::size_t& length) {
 }  // namespace
 
 void MessageReader::feed(const char* data, std::size_t size) {
-  // Consumed bytes are dropped once they are the larger part, so the buffer stays near one message.
-  if (start_ > 0 && start_ >= buffer_.size() / 2) {
+  // Consumed bytes are dropped once they are the larger part, so the buffer stays near one message;
+  // the memory of a large message that is all consumed is given back.
+  if (start_ == buffer_.size() && buffer_.capacity() > kChunkBytes) {
+    std::string().swap(buffer_);
+    start_ = 0;
+  } else if (start_ > 0 && start_ >= buffer_.size() / 2) {
     buffer_.erase(0, start_);
     start_ = 0;
   }

@@ -30,7 +30,7 @@ constexpr int kServerNotInitialized = -32002;
 
 // Protocol enumerations used here.
 constexpr int kSeverityError = 1;
-constexpr int kSyncFull = 1;
+constexpr int kSyncIncremental = 2;
 constexpr int kCompletionField = 5, kCompletionClass = 7, kCompletionReference = 18,
               kCompletionEnumMember = 20, kCompletionVariable = 6;
 constexpr int kSymbolObject = 19, kSymbolProperty = 7;
@@ -47,10 +47,25 @@ constexpr WordList kWordLists[] = {
 // Completion lists longer than this are cut; the client asks again as the user types on.
 constexpr std::size_t kMaxCompletionItems = 500;
 
+// Messages nest a few levels; deeper ones are refused before anything copies them by recursion.
+constexpr int kMaxJsonDepth = 64;
+
 struct RpcError : std::runtime_error {
   RpcError(int code, const std::string& message) : std::runtime_error(message), code(code) {}
   int code;
 };
+
+// `body` parsed, discarded when it is no JSON; `tooDeep` tells a body nested deeper than
+// kMaxJsonDepth, which is discarded as well (nlohmann's parser itself does not recurse).
+Json parseMessage(const std::string& body, bool& tooDeep) {
+  tooDeep = false;
+  auto depthCheck = [&tooDeep](int depth, Json::parse_event_t, Json&) {
+    tooDeep = tooDeep || depth > kMaxJsonDepth;
+    return !tooDeep;
+  };
+  Json message = Json::parse(body, depthCheck, false);
+  return tooDeep ? Json(Json::value_t::discarded) : message;
+}
 
 // The lines of `text` without their line ends (LF or CR LF).
 std::vector<std::string_view> splitLines(const std::string& text) {
@@ -88,6 +103,71 @@ std::size_t byteOffset(std::string_view line, std::size_t column) {
   while (i < line.size() && (static_cast<unsigned char>(line[i]) & 0xC0) == 0x80)
     ++i;
   return i;
+}
+
+// The value of `field` of `object`: a non-negative integer, or invalid params.
+std::size_t unsignedField(const Json& object, const char* field) {
+  const Json& value = object.at(field);
+  if (!value.is_number_unsigned())
+    throw RpcError(kInvalidParams, std::string(field) + " is no non-negative integer");
+  return value.get<std::size_t>();
+}
+
+// The document version of `textDocument`, `fallback` when it has none; invalid params when it is
+// no integer.
+long versionOf(const Json& textDocument, long fallback) {
+  if (!textDocument.contains("version") || textDocument["version"].is_null())
+    return fallback;
+  const Json& version = textDocument["version"];
+  if (!version.is_number_integer())
+    throw RpcError(kInvalidParams, "version is no integer");
+  return version.get<long>();
+}
+
+// The byte offset in `text` of a protocol position: a line (past the last line: the end of
+// `text`) and a UTF-16 column (past the line's end: the line's end).
+std::size_t offsetOf(const std::string& text, const Json& position) {
+  std::size_t line = unsignedField(position, "line");
+  std::size_t start = 0;
+  for (; line > 0 && start < text.size(); --line) {
+    std::size_t end = text.find('\n', start);
+    start = end == std::string::npos ? text.size() : end + 1;
+  }
+  if (line > 0)
+    return text.size();
+  std::size_t end = std::min(text.find('\n', start), text.size());
+  if (end > start && text[end - 1] == '\r')
+    --end;
+  std::string_view view(text.data() + start, end - start);
+  return start + byteOffset(view, unsignedField(position, "character"));
+}
+
+// The text of a change, moved out of the message that handle() owns and drops afterwards.
+std::string takeText(const Json& change) {
+  const Json& text = change.at("text");
+  if (!text.is_string())
+    throw RpcError(kInvalidParams, "text is no string");
+  return std::move(const_cast<Json&>(text).get_ref<std::string&>());
+}
+
+// Applies one change of didChange to `text`: a range replaced, or without a range the whole text.
+void applyChange(std::string& text, const Json& change) {
+  if (!change.contains("range")) {
+    text = takeText(change);
+    return;
+  }
+  const Json& range = change["range"];
+  std::size_t start = offsetOf(text, range.at("start"));
+  std::size_t end = offsetOf(text, range.at("end"));
+  if (end < start)
+    throw RpcError(kInvalidParams, "range ends before it starts");
+  text.replace(start, end - start, change.at("text").get_ref<const std::string&>());
+}
+
+// Gives back the memory of a document that shrank to less than half its buffer.
+void releaseSlack(std::string& text) {
+  if (text.capacity() > 2 * text.size() + 4096)
+    text.shrink_to_fit();
 }
 
 Json position(std::size_t line, std::size_t character) {
@@ -261,7 +341,12 @@ void LanguageServer::reportBadFrame(const std::string& error) {
 }
 
 void LanguageServer::handle(const std::string& body) {
-  Json message = Json::parse(body, nullptr, false);
+  bool tooDeep = false;
+  Json message = parseMessage(body, tooDeep);
+  if (tooDeep) {
+    return sendError(nullptr, kInvalidRequest,
+                     "message nested more than " + std::to_string(kMaxJsonDepth) + " levels deep");
+  }
   if (message.is_discarded())
     return sendError(nullptr, kParseError, "message body is not JSON");
   if (!message.is_object() || !message.contains("method") || !message["method"].is_string()) {
@@ -289,7 +374,8 @@ void LanguageServer::handle(const std::string& body) {
         sendError(id, kMethodNotFound, "method not handled: " + method);
       return;
     }
-    Json params = message.contains("params") ? message["params"] : Json::object();
+    // Moved, not copied: a document's text is held once.
+    Json params = message.contains("params") ? std::move(message["params"]) : Json::object();
     Json result = (this->*entry->second)(params);
     if (isRequest)
       sendMessage({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
@@ -323,14 +409,15 @@ Json LanguageServer::initialize(const Json& params) {
     readSettings(params["initializationOptions"]);
   relatedInformation_ = clientShowsRelatedInformation(params);
   Json triggers = Json::array({"=", ".", " "});
-  return {{"capabilities",
-           {{"textDocumentSync",
-             {{"openClose", true}, {"change", kSyncFull}, {"save", {{"includeText", false}}}}},
-            {"completionProvider", {{"triggerCharacters", triggers}}},
-            {"hoverProvider", true},
-            {"documentSymbolProvider", true},
-            {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}}}},
-          {"serverInfo", {{"name", kSource}, {"version", module_.version()}}}};
+  return {
+      {"capabilities",
+       {{"textDocumentSync",
+         {{"openClose", true}, {"change", kSyncIncremental}, {"save", {{"includeText", false}}}}},
+        {"completionProvider", {{"triggerCharacters", triggers}}},
+        {"hoverProvider", true},
+        {"documentSymbolProvider", true},
+        {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}}}},
+      {"serverInfo", {{"name", kSource}, {"version", module_.version()}}}};
 }
 
 Json LanguageServer::initialized(const Json&) {
@@ -381,20 +468,21 @@ Json LanguageServer::didOpen(const Json& params) {
   std::string uri = item.at("uri");
   Document& doc = documents_[uri];
   doc.path = pathOfUri(uri);
-  doc.text = item.at("text");
-  doc.version = item.value("version", 0L);
+  doc.text = takeText(item);
+  doc.text.shrink_to_fit();
+  doc.version = versionOf(item, 0);
   schedule(doc, Clock::duration::zero());
   return nullptr;
 }
 
 Json LanguageServer::didChange(const Json& params) {
   Document& doc = document(params.at("textDocument"));
-  for (const Json& change : params.at("contentChanges")) {
-    if (change.contains("range"))
-      throw RpcError(kInvalidParams, "only whole-document changes are supported");
-    doc.text = change.at("text");
-  }
-  doc.version = params.at("textDocument").value("version", doc.version);
+  long version = versionOf(params.at("textDocument"), doc.version);
+  // In order: each range is a position in the text the changes before it made.
+  for (const Json& change : params.at("contentChanges"))
+    applyChange(doc.text, change);
+  releaseSlack(doc.text);
+  doc.version = version;
   schedule(doc, debounce_);
   return nullptr;
 }
@@ -535,12 +623,12 @@ void LanguageServer::validate(const std::string& uri, Document& doc) {
 
 Json LanguageServer::completion(const Json& params) {
   Document& doc = document(params.at("textDocument"));
-  std::size_t lineNo = params.at("position").at("line");
+  std::size_t lineNo = unsignedField(params.at("position"), "line");
   std::vector<std::string_view> lines = splitLines(doc.text);
   if (lineNo >= lines.size())
     return Json::array();
   std::string_view line = lines[lineNo];
-  std::size_t cursor = byteOffset(line, params["position"].at("character"));
+  std::size_t cursor = byteOffset(line, unsignedField(params["position"], "character"));
   std::string_view before = line.substr(0, cursor);
   Json items = Json::array();
   bool incomplete = false;
@@ -597,7 +685,7 @@ Json LanguageServer::completion(const Json& params) {
 
 Json LanguageServer::hover(const Json& params) {
   Document& doc = document(params.at("textDocument"));
-  std::size_t lineNo = params.at("position").at("line");
+  std::size_t lineNo = unsignedField(params.at("position"), "line");
   std::vector<std::string_view> lines = splitLines(doc.text);
   if (lineNo >= lines.size())
     return nullptr;

@@ -1,5 +1,6 @@
 // The language server on standard input and output.
 #include <errno.h>
+#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -43,7 +44,7 @@ int runLanguageServer(const ModuleSession& module) {
     outputBroken = outputBroken || !writeAll(STDOUT_FILENO, frameMessage(body));
   });
   MessageReader reader;
-  std::string body, error;
+  bool busy = false;
   char chunk[64 * 1024];
   while (!server.exited() && !outputBroken) {
     std::optional<Clock::duration> due = server.validateDue(Clock::now());
@@ -55,8 +56,14 @@ int runLanguageServer(const ModuleSession& module) {
       return 1;
     if (server.clientProcessId() && processEnded(*server.clientProcessId()))
       return 1;
+    if (ready == 0 && busy) {
+      // Idle after work: what the last document and its validation freed goes back to the system.
+      ::malloc_trim(0);
+      busy = false;
+    }
     if (ready <= 0)
       continue;
+    busy = true;
     ssize_t n = ::read(STDIN_FILENO, chunk, sizeof(chunk));
     if (n < 0 && errno == EINTR)
       continue;
@@ -64,6 +71,7 @@ int runLanguageServer(const ModuleSession& module) {
       return server.exitCode();
     reader.feed(chunk, static_cast<std::size_t>(n));
     for (;;) {
+      std::string body, error;  // fresh for each message, so a large one's memory goes with it
       MessageReader::Status status = reader.next(body, error);
       if (status == MessageReader::Status::kNeedMore)
         break;

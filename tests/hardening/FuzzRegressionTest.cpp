@@ -70,7 +70,9 @@ INSTANTIATE_TEST_SUITE_P(
     Targets, FuzzInputs,
     ::testing::Values(Target{"config_file", fuzz::runConfigFileInput, goldenConfigs()},
                       Target{"dp_list", fuzz::runDpListInput, {kSource + "/examples/plant.dpl"}},
-                      Target{"regexp", fuzz::runRegExpInput, {}}),
+                      Target{"regexp", fuzz::runRegExpInput, {}},
+                      Target{"lsp_messages", fuzz::runLspMessagesInput, {}},
+                      Target{"project_file", fuzz::runProjectFileInput, {}}),
     [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
 
 }  // namespace

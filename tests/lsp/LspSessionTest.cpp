@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -227,6 +228,94 @@ TEST(LanguageServerSession, AnswersAsTheTranscriptSays) {
   transcript += "exit code " + std::to_string(server.wait()) + "\n";
 
   expectTranscript("session.expected", transcript);
+}
+
+// Input that crashed the server or was misread: each answered, and the session goes on.
+TEST(LanguageServerSession, OutlastsHostileInput) {
+  const std::string uri = "file://" + kSource + "/examples/edited.cfg";
+  char dir[] = "/tmp/quorlin-lsp-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string dottedKeys = "[a";
+  for (int i = 0; i < 100000; ++i)
+    dottedKeys += ".a";
+  std::ofstream(std::string(dir) + "/.quorlin-validate.toml") << "\n" << dottedKeys << "]\n";
+  std::ofstream(std::string(dir) + "/big.dpl").close();
+  Server server;
+  std::string transcript;
+  server.send(request(1, "initialize",
+                      {{"rootUri", "file://" + kSource},
+                       {"initializationOptions", {{"dpLists", {"examples/plant.dpl"}}}}}));
+  transcript += "sync kind " +
+                server.receive()["result"]["capabilities"]["textDocumentSync"]["change"].dump() +
+                "\n";
+  server.send(notification("initialized", Json::object()));
+  // Line 0 holds a character of two UTF-16 units and ends in CR LF.
+  server.send(notification("textDocument/didOpen",
+                           {{"textDocument",
+                             {{"uri", uri},
+                              {"version", 1},
+                              {"text", "dpe=PS1.\xF0\x9D\x84\x9Evoltage\r\ndpe=PS1.voltage\n"}}}}));
+  auto at = [](int line, int character) { return Json{{"line", line}, {"character", character}}; };
+  auto edit = [](const Json& start, const Json& end, const std::string& text) {
+    return Json{{"range", {{"start", start}, {"end", end}}}, {"text", text}};
+  };
+  auto hover = [&](const std::string& line) {
+    std::string body = R"({"jsonrpc":"2.0","id":2,"method":"textDocument/hover","params":{)"
+                       R"("textDocument":{"uri":")" +
+                       uri + R"("},"position":{"line":)" + line + R"(,"character":5}}})";
+    server.sendRaw("Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+    Json answer = server.receive("responses only");
+    return " " + (answer.contains("result") ? answer["result"]["contents"]["value"].dump()
+                                            : answer["error"].dump());
+  };
+  // Applied in order, each in the text the one before left; past a line's end is its end.
+  Json changes =
+      Json::array({edit(at(1, 8), at(1, 15), "current"), edit(at(0, 8), at(0, 10), ""),
+                   edit(at(0, 15), at(0, 99), ""), edit(at(9, 0), at(9, 0), "dpe=PS1.limits.max")});
+  server.send(notification(
+      "textDocument/didChange",
+      {{"textDocument", {{"uri", uri}, {"version", 2}}}, {"contentChanges", changes}}));
+  transcript += "after ranges:" + hover("0") + hover("1") + hover("2") + "\n";
+  server.send(notification("textDocument/didChange",
+                           {{"textDocument", {{"uri", uri}, {"version", 3}}},
+                            {"contentChanges", {{{"text", "dpe=PS1.limits.min"}}}}}));
+  transcript += "after the whole text:" + hover("0") + "\n";
+  transcript += "lines that are no non-negative integer:";
+  for (const char* line : {"1e300", "18446744073709551616", "-1", "1.5", "\"0\"", "null"})
+    transcript += hover(line);
+  std::string deep = R"({"jsonrpc":"2.0","id":3,"method":"initialize","params":)" +
+                     std::string(1000000, '[') + std::string(1000000, ']') + "}";
+  server.sendRaw("Content-Length: " + std::to_string(deep.size()) + "\r\n\r\n" + deep);
+  transcript +=
+      "\nparams a million levels deep: " + server.receive("responses only")["error"].dump() + "\n";
+  // Without the editor's lists the project file counts: one beside the document.
+  server.send(notification("workspace/didChangeConfiguration",
+                           {{"settings", {{"quorlin", {{"dpLists", Json::array()}}}}}}));
+  const std::string besideProject = "file://" + std::string(dir) + "/a.cfg";
+  server.send(
+      notification("textDocument/didOpen",
+                   {{"textDocument", {{"uri", besideProject}, {"version", 1}, {"text", "\n"}}}}));
+  Json published = server.receive("textDocument/publishDiagnostics");
+  while (published.is_object() && published["params"]["uri"] != besideProject)
+    published = server.receive("textDocument/publishDiagnostics");
+  std::string deepProject = diagnosticsText(published);
+  deepProject.replace(deepProject.find(dir), std::strlen(dir), "DIR");
+  transcript += "project file with 100,000 dotted keys: " + deepProject;
+  // A list too large to read on the message loop: a 1 GiB sparse file.
+  std::filesystem::resize_file(std::filesystem::path(dir) / "big.dpl", 1u << 30);
+  server.send(
+      notification("workspace/didChangeConfiguration",
+                   {{"settings", {{"quorlin", {{"dpLists", {std::string(dir) + "/big.dpl"}}}}}}}));
+  published = server.receive("textDocument/publishDiagnostics");
+  while (published.is_object() && published["params"]["uri"] != besideProject)
+    published = server.receive("textDocument/publishDiagnostics");
+  std::string large = diagnosticsText(published);
+  large.replace(large.find(dir), std::strlen(dir), "DIR");
+  transcript += "DP list of 1 GiB: " + large;
+  server.send(request(4, "shutdown", nullptr));
+  transcript += "shutdown: " + server.receive("responses only").dump() + "\n";
+  std::filesystem::remove_all(dir);
+  expectTranscript("hostile.expected", transcript);
 }
 
 // A client that announces no capabilities, a config in a project's subfolder with text beyond

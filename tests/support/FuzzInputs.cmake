@@ -7,6 +7,7 @@ if(NOT TARGET quorlin_fuzz_inputs AND TARGET quorlin_lsp)
     ${CMAKE_CURRENT_LIST_DIR}/DpListInput.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LoadedModule.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LspMessagesInput.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ProjectFileInput.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegExpInput.cpp)
   target_include_directories(quorlin_fuzz_inputs PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(quorlin_fuzz_inputs PUBLIC quorlin_lsp quorlin_module_objects

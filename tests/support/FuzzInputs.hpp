@@ -27,6 +27,9 @@ std::string runRegExpInput(std::string_view bytes);
 // thread with a 1 GiB stack: "" when it compiles, else the library's description.
 std::string libraryRegExpAnswer(const std::string& pattern);
 
+// The bytes as a project file, read as the program and the language server read it.
+std::string runProjectFileInput(std::string_view bytes);
+
 // The bytes as the language server's standard input: framing, JSON-RPC and every handler.
 std::string runLspMessagesInput(std::string_view bytes);
 

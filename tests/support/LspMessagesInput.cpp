@@ -1,5 +1,6 @@
 // The language server's input: the bytes as what an editor writes to `quorlin-validate --lsp`,
-// framed messages or not, handled by a server on the loaded module.
+// framed messages or not, handled by a server on the loaded module. Bodies may abbreviate long
+// repeats (see expandRepeats), which frames could not announce in a few bytes.
 #include <chrono>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -32,6 +33,25 @@ std::vector<std::string> readAll(std::string_view bytes, std::size_t piece) {
   return read;
 }
 
+// Expanded bodies stop growing at this size, which keeps an input within milliseconds.
+constexpr std::size_t kMaxExpandedBytes = 256u << 10;
+
+// `body` with its repeats expanded: ESC, a byte c and a byte b stand for b repeated 2^(c % 18)
+// times, so that a short input reaches messages nested 100,000 levels deep.
+std::string expandRepeats(const std::string& body) {
+  std::string expanded;
+  for (std::size_t i = 0; i < body.size(); ++i) {
+    if (body[i] == '\x1b' && i + 2 < body.size() && expanded.size() < kMaxExpandedBytes) {
+      expanded.append(std::size_t(1) << (static_cast<unsigned char>(body[i + 1]) % 18),
+                      body[i + 2]);
+      i += 2;
+    } else {
+      expanded += body[i];
+    }
+  }
+  return expanded;
+}
+
 }  // namespace
 
 std::string runLspMessagesInput(std::string_view bytes) {
@@ -49,7 +69,7 @@ std::string runLspMessagesInput(std::string_view bytes) {
     if (server.exited())
       break;
     if (item.compare(0, 5, "body ") == 0)
-      server.handle(item.substr(5));
+      server.handle(expandRepeats(item.substr(5)));
     else
       server.reportBadFrame(item.substr(4));
     server.validateDue(lsp::Clock::now() + std::chrono::hours(1));

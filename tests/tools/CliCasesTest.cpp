@@ -1,6 +1,8 @@
 // quorlin-validate on the cases of cli_cases/: each case directory holds `cmd`, the program's
 // arguments as a shell would take them (redirections and globs included), and `expected`: standard
 // output, then standard error, the exit code and every file the run created, changed or removed.
+// A `cmd` that starts with "$ " is a whole shell command instead, which finds the program on PATH
+// as quorlin-validate: for cases that make a device or FIFO first, or send the program a signal.
 // The cases run on a copy of cli_cases/ in a temporary directory, each in its own subdirectory.
 // In `cmd` and `expected`, @SRC@ and @BUILD@ stand for the source and the build tree; in
 // `expected`, @WORK@ for the temporary directory. Rewriting the expected files from what the
@@ -67,8 +69,11 @@ TEST_P(CliCases, MatchExpected) {
       cmd.replace(at, name.size(), path);
   }
   auto before = snapshot(work);
-  ChildResult result = runProgram("/bin/sh", {"-c", "cd \"$0\" && exec \"$1\" " + cmd,
-                                              caseDir.string(), QUORLIN_VALIDATE_PATH});
+  std::string shell = cmd.compare(0, 2, "$ ") == 0
+                          ? "cd \"$0\" && PATH=\"${1%/*}:$PATH\" && " + cmd.substr(2)
+                          : "cd \"$0\" && exec \"$1\" " + cmd;
+  ChildResult result =
+      runProgram("/bin/sh", {"-c", shell, caseDir.string(), QUORLIN_VALIDATE_PATH});
   auto after = snapshot(work);
   // Paths that differ from one machine or run to the next.
   std::string actual = describeRun(result, before, after);

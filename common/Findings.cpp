@@ -93,7 +93,7 @@ std::vector<std::string> messagesOf(const std::string& joined) {
 const char* blockFieldKey(BlockField field) {
   if (field < kAttributeCount)
     return kAttributeTable[field].resultKey.data();  // a string literal, so NUL-terminated
-  return field == kFieldLineNo ? "lineNo" : "";
+  return field == kFieldLineNo ? kLineNoKey : "";
 }
 
 bool readResultMapping(const MappingVar& mapping, FileOutcome& outcome, std::string& error) {
@@ -106,7 +106,7 @@ bool readResultMapping(const MappingVar& mapping, FileOutcome& outcome, std::str
   const DynVar* syntax = listAt(mapping, kSyntaxKey, error);
   if (!syntax)
     return false;
-  auto* comment = dynamic_cast<const TextVar*>(mapping.getAt("comment"));
+  auto* comment = dynamic_cast<const TextVar*>(mapping.getAt(kCommentKey));
   if (!comment) {
     error = "the module's result mapping has no text \"comment\"";
     return false;

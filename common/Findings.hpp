@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "extension/ResultKeys.hpp"
 #include "parser/QuorlinServerConfigParser.hpp"  // the summary texts of errMsg
 
 class MappingVar;
@@ -56,8 +57,7 @@ struct FileOutcome {
 // `error` set, when the mapping lacks a key or its lists are not of the shape the module writes.
 bool readResultMapping(const MappingVar& mapping, FileOutcome& outcome, std::string& error);
 
-// Keys of findings that are not a per-block list: the block's own error and file-level texts.
-inline constexpr const char* kSyntaxKey = "syntax";
+// The key of file-level findings; a block's own error has the module's kSyntaxKey.
 inline constexpr const char* kFileKey = "file";
 
 // What helps with a finding, shown below it and never inside its message. `suggestion` is a

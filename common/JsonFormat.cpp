@@ -172,7 +172,7 @@ void writeFile(JsonWriter& json, const FileReport& file) {
   json.integer(outcome.result);
   json.key("errMsg");
   json.string(outcome.errMsg);
-  json.key("comment");
+  json.key(kCommentKey);
   json.string(outcome.comment);
   json.key("blocks");
   writeArray(json, outcome.blocks, writeBlock);

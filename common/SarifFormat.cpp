@@ -1,6 +1,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/Formats.hpp"
+#include "config/AttributeIndex.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -10,20 +11,25 @@ using Json = nlohmann::ordered_json;
 
 constexpr const char* kSarifSchema = "https://json.schemastore.org/sarif-2.1.0.json";
 
-// What each key's findings are about, in the order of the rules.
+// What each key's findings are about, in the order of the rules: the attributes in the order of
+// their table, then the block's own error and the file as a whole.
 struct RuleText {
-  const char* id;
+  std::string_view id;
   const char* description;
 };
 constexpr RuleText kRules[] = {
-    {"class", "Device class of the section header, and consistency of devices of one class"},
-    {"device", "Quorlin device name of the section header, unique in the file"},
-    {"property", "Property name, mandatory and unique within its device"},
-    {"alias", "Alias of the data point element, known to the data point configuration"},
-    {"dpe", "Data point element: existing, a leaf, convertible to the declared data type"},
-    {"direction", "Direction of the data flow: one of the allowed words"},
-    {"valueType", "Data type of the value: one of the allowed words"},
-    {"timeType", "Time type of the time stamp: one of the allowed words"},
+    {attributeRow(kClassName).resultKey,
+     "Device class of the section header, and consistency of devices of one class"},
+    {attributeRow(kDeviceName).resultKey,
+     "Quorlin device name of the section header, unique in the file"},
+    {attributeRow(kProperty).resultKey, "Property name, mandatory and unique within its device"},
+    {attributeRow(kAlias).resultKey,
+     "Alias of the data point element, known to the data point configuration"},
+    {attributeRow(kDpe).resultKey,
+     "Data point element: existing, a leaf, convertible to the declared data type"},
+    {attributeRow(kDirection).resultKey, "Direction of the data flow: one of the allowed words"},
+    {attributeRow(kValue).resultKey, "Data type of the value: one of the allowed words"},
+    {attributeRow(kTime).resultKey, "Time type of the time stamp: one of the allowed words"},
     {kSyntaxKey, "Line syntax of the config file"},
     {kFileKey, "The config file as a whole: readable, holding a configuration"},
 };
@@ -90,7 +96,7 @@ Json resultJson(const Finding& finding, std::size_t artifact) {
 std::vector<std::string> sarifRuleIds() {
   std::vector<std::string> ids;
   for (const RuleText& rule : kRules)
-    ids.push_back(rule.id);
+    ids.emplace_back(rule.id);
   return ids;
 }
 

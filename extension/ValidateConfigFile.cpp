@@ -5,6 +5,7 @@
 #include <string>
 
 #include "extension/QuorlinServerConfigValidator.hpp"
+#include "extension/ResultKeys.hpp"
 #include "parser/QuorlinServerConfigParser.hpp"
 
 namespace trel::quorlinsrv {
@@ -68,8 +69,8 @@ void buildResultMapping(const BlockList& blocks, bool errorsOnly, MappingVar& re
     const std::string_view key = kAttributeTable[column].resultKey;
     result.setAt(new TextVar(CharString(key.data(), key.size())), attributeLists[column].release());
   }
-  result.setAt(new TextVar("lineNo"), lineNumbers.release());
-  result.setAt(new TextVar("syntax"), syntax.release());
+  result.setAt(new TextVar(kLineNoKey), lineNumbers.release());
+  result.setAt(new TextVar(kSyntaxKey), syntax.release());
 }
 
 int QuorlinServerConfigValidator::validateConfigFile(ExecuteCallRec& call, bool errorsOnly) {
@@ -96,7 +97,7 @@ int QuorlinServerConfigValidator::validateConfigFile(ExecuteCallRec& call, bool 
     const BlockList blocks = parser.parse(std::string(static_cast<const char*>(fileName)), error);
     errMsg->setValue(CharString(error));
     buildResultMapping(blocks, errorsOnly, *result);
-    result->setAt(new TextVar("comment"), new TextVar(CharString(parser.comment)));
+    result->setAt(new TextVar(kCommentKey), new TextVar(CharString(parser.comment)));
     blockCount = static_cast<int>(blocks.size());
   }
   if (errorsOnly) {

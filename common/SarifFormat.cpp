@@ -30,7 +30,7 @@ constexpr RuleText kRules[] = {
     {attributeRow(kDirection).resultKey, "Direction of the data flow: one of the allowed words"},
     {attributeRow(kValue).resultKey, "Data type of the value: one of the allowed words"},
     {attributeRow(kTime).resultKey, "Time type of the time stamp: one of the allowed words"},
-    {kSyntaxKey, "Line syntax of the config file"},
+    {kSyntaxKey, "Syntax of each line of the config file"},
     {kFileKey, "The config file as a whole: readable, holding a configuration"},
 };
 

@@ -1,7 +1,30 @@
 #include "host/Variable.hpp"
 
+#include <memory_resource>
+
 #include "host/TypeTable.hpp"
 #include "host/Variables.hpp"
+
+namespace {
+
+// The standard pool, shared by every thread. Never destroyed, for the variables that static
+// destructors free. Measured on the program's JSON run of 100,000 blocks: 2.6 to 2.85 s of
+// processor time and 380 MB peak with malloc per variable (glibc's consolidation of freed chunks
+// took 29 % of it), 2.25 to 2.5 s and 326 MB with the pool.
+std::pmr::synchronized_pool_resource& variablePool() {
+  static auto* pool = new std::pmr::synchronized_pool_resource();
+  return *pool;
+}
+
+}  // namespace
+
+void* Variable::operator new(std::size_t size) {
+  return variablePool().allocate(size, alignof(std::max_align_t));
+}
+
+void Variable::operator delete(void* memory, std::size_t size) noexcept {
+  variablePool().deallocate(memory, size, alignof(std::max_align_t));
+}
 
 Variable::~Variable() = default;
 

@@ -73,6 +73,11 @@ class HOST_API Variable {
   // that names no variable class. The caller owns it.
   static Variable* allocate(VariableType type);
 
+  // Variables come from one pool: a result mapping of 100,000 blocks holds millions of them (the
+  // figures are beside the pool).
+  static void* operator new(std::size_t size);
+  static void operator delete(void* memory, std::size_t size) noexcept;
+
  protected:
   Variable() = default;
   Variable(const Variable&) = default;

@@ -28,12 +28,16 @@ namespace {
 
 const std::string kFileName = "input.dpl";
 const std::string kShape = "#shape ";
-// A recipe makes at most this many bytes of types, and numbers in it are at most this large.
+// A recipe makes at most this many bytes of types (10,000 levels of nesting by TAB take 50 MB),
+// at most this many lines (a chain of 100,000 references takes 300,000), and numbers in it are at
+// most this large; beyond that one input outlasts the fuzzer's time limit.
 constexpr std::size_t kMaxShapeBytes = std::size_t{64} << 20;
+constexpr std::size_t kMaxShapeLines = 320000;
 constexpr std::size_t kMaxNumber = 1000000;
-// The most elements, and bytes of their names, compared between the walk and the look-up.
-constexpr std::size_t kMaxWalked = 20000;
-constexpr std::size_t kMaxWalkedBytes = std::size_t{16} << 20;
+// The most elements, and bytes of their names, compared between the walk and the look-up: names
+// along a chain grow with its length, and each look-up walks its name.
+constexpr std::size_t kMaxWalked = 5000;
+constexpr std::size_t kMaxWalkedBytes = std::size_t{1} << 20;
 
 bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -49,14 +53,15 @@ std::string shapedList(std::string_view bytes) {
       count = std::min<std::size_t>(count * 10 + static_cast<std::size_t>(c - '0'), kMaxNumber);
   }
   std::string types = "TypeName\n", points = "DpName\tTypeName\tID\n";
-  std::size_t type = 0, depth = 0, element = 0;
+  std::size_t type = 0, depth = 0, element = 0, lines = 0;
   bool open = false;
   auto line = [&](std::size_t at, const std::string& code) {
+    ++lines;
     types.append(at, '\t').append(at == 0 ? "T" + std::to_string(type)
                                           : "e" + std::to_string(++element));
     types.append("\t" + code + "\n");
   };
-  auto room = [&] { return types.size() < kMaxShapeBytes; };
+  auto room = [&] { return types.size() < kMaxShapeBytes && lines < kMaxShapeLines; };
   for (std::size_t round = 0; round < count && room(); ++round) {
     for (std::size_t i = 0; i < ops.size() && room(); ++i) {
       const char op = ops[i];
@@ -86,6 +91,7 @@ std::string shapedList(std::string_view bytes) {
         line(depth + 1, "41#1:T" + std::to_string(type + (given ? n : 1)));
       } else if (op == 'D') {
         points += "P" + std::to_string(type) + "\tT" + std::to_string(type) + "\t1\n";
+        ++lines;
       }
     }
   }

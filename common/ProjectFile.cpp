@@ -98,7 +98,7 @@ std::vector<std::string> namesOf(const std::string& path, const char* key, const
   std::vector<std::string> names;
   for (const toml::node& item : *items) {
     const auto* name = item.as_string();
-    if (!name || name->get().empty())
+    if (!name || name->get().empty() || name->get().back() == '/')
       throw ProjectFileError(path, lineOf(item.source()),
                              std::string(key) + " holds a value that is no file name");
     const std::string& file = name->get();

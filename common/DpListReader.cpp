@@ -295,6 +295,7 @@ class Reader {
     }
     path_.push_back(elements.size());
     elements.push_back(std::move(element));
+    current_->lines.push_back(line);
     return true;
   }
 
@@ -316,7 +317,7 @@ class Reader {
       list_.typeRefs.push_back({name, root.referencedType, line});
     current_ = std::make_unique<DpListType>();
     current_->elements.push_back(std::move(root));
-    current_->line = line;
+    current_->lines.push_back(line);
     path_.assign(1, 0);
     return true;
   }
@@ -423,13 +424,13 @@ class Loader {
     for (std::size_t i = 0; i < lists_.size(); ++i) {
       for (const DpListType& type : lists_[i].types) {
         const std::string& name = type.elements.front().name;
-        auto [it, inserted] = types_.emplace(name, First{&type, {i, type.line}});
+        auto [it, inserted] = types_.emplace(name, First{&type, {i, type.lines.front()}});
         if (inserted) {
           ++summaries_[i].types;
         } else if (it->second.type->elements == type.elements) {
           ++summaries_[i].repeatedRows;
         } else {
-          return fail({i, type.line},
+          return fail({i, type.lines.front()},
                       "type '" + name + "' is defined again differently (first at " +
                           at(it->second.where) + ")",
                       error);

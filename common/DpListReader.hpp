@@ -16,7 +16,7 @@ namespace trel::quorlinsrv {
 
 struct DpListType {
   std::vector<DpTypeElement> elements;  // the root first; its name is the type's
-  unsigned line = 0;                    // 1-based line of the root in the list's file
+  std::vector<unsigned> lines;          // 1-based line of each element in the list's file
 };
 
 // One element of a type that refers to another type, for the checks that span all lists.

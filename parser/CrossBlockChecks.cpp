@@ -1,5 +1,8 @@
 // The checks across blocks: unique device names, unique property names within a device, and
 // devices of one class offering what the class's first device (its reference) offers.
+#include <array>
+#include <charconv>
+#include <deque>
 #include <string>
 
 #include "config/MessageForm.hpp"
@@ -37,19 +40,22 @@ std::string missingPropertyMessage(std::string_view className, const Block& bloc
 struct Aspect {
   const char* word;
   AttributeIndex source;  // both blocks' errors of this attribute must be empty to compare
+  bool settable;          // the shown value is the attribute's word, which an edit can set
   bool (*differs)(const Block&, const Block&);
   std::string_view (*shown)(const Block&);
 };
 
 const Aspect kAspects[] = {
-    {"direction", kDirection,
+    {"direction", kDirection, true,
      [](const Block& a, const Block& b) { return a.direction != b.direction; },
      [](const Block& b) { return b.attributeValue(kDirection); }},
-    {"data type", kValue, [](const Block& a, const Block& b) { return a.valueType != b.valueType; },
+    {"data type", kValue, true,
+     [](const Block& a, const Block& b) { return a.valueType != b.valueType; },
      [](const Block& b) { return b.attributeValue(kValue); }},
-    {"rank", kValue, [](const Block& a, const Block& b) { return a.isArray != b.isArray; },
+    {"rank", kValue, false, [](const Block& a, const Block& b) { return a.isArray != b.isArray; },
      [](const Block& b) { return std::string_view(b.isArray ? "1" : "0"); }},
-    {"time type", kTime, [](const Block& a, const Block& b) { return a.timeType != b.timeType; },
+    {"time type", kTime, true,
+     [](const Block& a, const Block& b) { return a.timeType != b.timeType; },
      [](const Block& b) { return std::string_view(timeTypeName(b.timeType)); }},
 };
 
@@ -58,7 +64,59 @@ bool comparable(const Aspect& aspect, const Block& block, const Block& reference
          referenceBlock.attributeError(aspect.source).empty();
 }
 
+bool readNumber(std::string_view text, unsigned& number) {
+  const char* end = text.data() + text.size();
+  return !text.empty() && std::from_chars(text.data(), end, number).ptr == end;
+}
+
+// kMismatch with one aspect's word put in: the aspect words hold blanks, which a form's gaps
+// would split at.
+struct AspectForm {
+  explicit AspectForm(const Aspect& aspect)
+      : aspect(aspect),
+        opening(std::string(kMismatch.words[1]) + aspect.word + std::string(kMismatch.words[2])),
+        closing(std::string(kMismatch.words[7]) + aspect.word + std::string(kMismatch.words[8])),
+        form{{kMismatch.words[0], opening, kMismatch.words[3], kMismatch.words[4],
+              kMismatch.words[5], kMismatch.words[6], closing, kMismatch.words[9],
+              kMismatch.words[10], kMismatch.words[11]}} {}
+  AspectForm(const AspectForm&) = delete;
+  const Aspect& aspect;
+  const std::string opening, closing;
+  const MessageForm<9> form;
+};
+
 }  // namespace
+
+bool readClassFinding(std::string_view message, ClassFinding& finding) {
+  finding = ClassFinding();
+  std::array<std::string_view, 7> missing;
+  if (kMissingProperty.match(message, &missing)) {
+    finding.missing = true;
+    finding.className = missing[0];
+    finding.property = missing[1];
+    finding.device = missing[2];
+    finding.otherDevice = missing[5];
+    return readNumber(missing[3], finding.firstLine) && readNumber(missing[4], finding.lastLine) &&
+           readNumber(missing[6], finding.otherStart);
+  }
+  static const std::deque<AspectForm> forms(std::begin(kAspects), std::end(kAspects));
+  for (const AspectForm& aspect : forms) {
+    std::array<std::string_view, 9> values;
+    if (!aspect.form.match(message, &values))
+      continue;
+    finding.className = values[0];
+    finding.word = values[1];
+    finding.property = values[2];
+    finding.device = values[3];
+    finding.otherWord = values[6];
+    finding.otherDevice = values[7];
+    finding.attribute = aspect.aspect.source;
+    finding.settable = aspect.aspect.settable;
+    return readNumber(values[4], finding.firstLine) && readNumber(values[5], finding.lastLine) &&
+           readNumber(values[8], finding.otherStart);
+  }
+  return false;
+}
 
 bool CrossBlockChecks::checkDeviceName(const BlockPtr& block) {
   const std::string_view name = block->attributeValue(kDeviceName);

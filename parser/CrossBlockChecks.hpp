@@ -15,6 +15,22 @@
 
 namespace trel::quorlinsrv {
 
+// A class message of these checks read back, so that an editor can act on it: the property of
+// the block on lines `firstLine`...`lastLine` of `device` lacks in `otherDevice` (`missing`), or
+// differs from the other device's in the word of `attribute`.
+struct ClassFinding {
+  bool missing = false;
+  std::string_view className, property, device, otherDevice;
+  unsigned firstLine = 0, lastLine = 0;
+  unsigned otherStart = 0;  // the first line of the other device's first block
+  AttributeIndex attribute = kClassName;
+  bool settable = false;  // writing `otherWord` as the block's `attribute` ends the difference
+  std::string_view word, otherWord;
+};
+
+// Reads `message`; false when it is no class message of these checks. The views are into it.
+bool readClassFinding(std::string_view message, ClassFinding& finding);
+
 class CrossBlockChecks {
  public:
   using BlockPtr = std::shared_ptr<QuorlinServerConfigDpeBlock>;

@@ -12,21 +12,12 @@
 #include "common/ProjectFile.hpp"
 #include "config/AttributeIndex.hpp"
 #include "config/Vocabulary.hpp"
+#include "lsp/Text.hpp"
 #include "parser/ConfigLine.hpp"
 
 namespace trel::quorlinsrv::lsp {
 
 namespace {
-
-using Json = nlohmann::json;
-
-// JSON-RPC and protocol error codes.
-constexpr int kParseError = -32700;
-constexpr int kInvalidRequest = -32600;
-constexpr int kMethodNotFound = -32601;
-constexpr int kInvalidParams = -32602;
-constexpr int kInternalError = -32603;
-constexpr int kServerNotInitialized = -32002;
 
 // Protocol enumerations used here.
 constexpr int kSeverityError = 1;
@@ -50,11 +41,6 @@ constexpr std::size_t kMaxCompletionItems = 500;
 // Messages nest a few levels; deeper ones are refused before anything copies them by recursion.
 constexpr int kMaxJsonDepth = 64;
 
-struct RpcError : std::runtime_error {
-  RpcError(int code, const std::string& message) : std::runtime_error(message), code(code) {}
-  int code;
-};
-
 // `body` parsed, discarded when it is no JSON; `tooDeep` tells a body nested deeper than
 // kMaxJsonDepth, which is discarded as well (nlohmann's parser itself does not recurse).
 Json parseMessage(const std::string& body, bool& tooDeep) {
@@ -65,52 +51,6 @@ Json parseMessage(const std::string& body, bool& tooDeep) {
   };
   Json message = Json::parse(body, depthCheck, false);
   return tooDeep ? Json(Json::value_t::discarded) : message;
-}
-
-// The lines of `text` without their line ends (LF or CR LF).
-std::vector<std::string_view> splitLines(const std::string& text) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos)
-      end = text.size();
-    std::size_t stop = end > start && text[end - 1] == '\r' ? end - 1 : end;
-    lines.emplace_back(text.data() + start, stop - start);
-    start = end + 1;
-  }
-  return lines;
-}
-
-// The number of UTF-16 code units in the UTF-8 bytes `bytes` (the protocol's column unit).
-std::size_t utf16Length(std::string_view bytes) {
-  std::size_t units = 0;
-  for (unsigned char c : bytes) {
-    if ((c & 0xC0) != 0x80)
-      units += c >= 0xF0 ? 2 : 1;
-  }
-  return units;
-}
-
-// The byte offset in `line` of the UTF-16 column `column` (clamped to the line).
-std::size_t byteOffset(std::string_view line, std::size_t column) {
-  std::size_t units = 0, i = 0;
-  for (; i < line.size() && units < column; ++i) {
-    unsigned char c = static_cast<unsigned char>(line[i]);
-    if ((c & 0xC0) != 0x80)
-      units += c >= 0xF0 ? 2 : 1;
-  }
-  while (i < line.size() && (static_cast<unsigned char>(line[i]) & 0xC0) == 0x80)
-    ++i;
-  return i;
-}
-
-// The value of `field` of `object`: a non-negative integer, or invalid params.
-std::size_t unsignedField(const Json& object, const char* field) {
-  const Json& value = object.at(field);
-  if (!value.is_number_unsigned())
-    throw RpcError(kInvalidParams, std::string(field) + " is no non-negative integer");
-  return value.get<std::size_t>();
 }
 
 // The document version of `textDocument`, `fallback` when it has none; invalid params when it is
@@ -170,61 +110,8 @@ void releaseSlack(std::string& text) {
     text.shrink_to_fit();
 }
 
-Json position(std::size_t line, std::size_t character) {
-  return {{"line", line}, {"character", character}};
-}
-
-Json range(std::size_t line, std::size_t start, std::size_t end) {
-  return {{"start", position(line, start)}, {"end", position(line, end)}};
-}
-
-// The local path of a file:// URI, percent-decoded; "" for other schemes.
-std::string pathOfUri(const std::string& uri) {
-  const std::string scheme = "file://";
-  if (uri.compare(0, scheme.size(), scheme) != 0)
-    return "";
-  std::string path;
-  for (std::size_t i = scheme.size(); i < uri.size(); ++i) {
-    if (uri[i] == '%' && i + 2 < uri.size() &&
-        std::isxdigit(static_cast<unsigned char>(uri[i + 1])) &&
-        std::isxdigit(static_cast<unsigned char>(uri[i + 2]))) {
-      path += static_cast<char>(std::stoi(uri.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      path += uri[i];
-    }
-  }
-  return path;
-}
-
 std::string resolve(const std::string& base, const std::string& path) {
   return path.empty() || path[0] == '/' || base.empty() ? path : base + "/" + path;
-}
-
-std::string directoryOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The UTF-16 column (0-based) of the character column `column` (1-based, counting UTF-8
-// sequences) of `line`; past its end, the line's end.
-std::size_t utf16Column(std::string_view line, unsigned column) {
-  std::size_t characters = 0, i = 0;
-  for (; i < line.size(); ++i) {
-    if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80 && ++characters == column)
-      break;
-  }
-  return utf16Length(line.substr(0, i));
-}
-
-// Lines are read with the module's grammar, in the global locale of the session.
-const LineGrammar& grammar() {
-  static const LineGrammar lines;
-  return lines;
-}
-
-std::string_view fileKey(AttributeIndex attribute) {
-  return attributeRow(attribute).fileKey;
 }
 
 // What the text before the cursor is completing, read as the module reads lines.
@@ -257,13 +144,6 @@ CompletionContext completionContext(std::string_view before) {
     context.from = before.find(kKeyValueSeparator) + kKeyValueSeparator.size();
   }
   return context;
-}
-
-bool containsNoCase(std::string_view text, std::string_view part) {
-  return std::search(text.begin(), text.end(), part.begin(), part.end(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) ==
-                  std::tolower(static_cast<unsigned char>(b));
-         }) != text.end();
 }
 
 // Whether the client announced that it shows a diagnostic's related information.
@@ -316,6 +196,11 @@ const std::map<std::string, LanguageServer::Method>& LanguageServer::methods() {
       {"textDocument/hover", &LanguageServer::hover},
       {"textDocument/documentSymbol", &LanguageServer::documentSymbol},
       {"textDocument/codeAction", &LanguageServer::codeAction},
+      {"textDocument/definition", &LanguageServer::definition},
+      {"textDocument/references", &LanguageServer::references},
+      {"textDocument/prepareRename", &LanguageServer::prepareRename},
+      {"textDocument/rename", &LanguageServer::rename},
+      {"workspace/symbol", &LanguageServer::workspaceSymbol},
       {"workspace/didChangeConfiguration", &LanguageServer::didChangeConfiguration},
       {"workspace/didChangeWatchedFiles", &LanguageServer::didChangeWatchedFiles},
       {"$/cancelRequest", &LanguageServer::ignore},
@@ -416,7 +301,11 @@ Json LanguageServer::initialize(const Json& params) {
         {"completionProvider", {{"triggerCharacters", triggers}}},
         {"hoverProvider", true},
         {"documentSymbolProvider", true},
-        {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}}}},
+        {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
+        {"definitionProvider", true},
+        {"referencesProvider", true},
+        {"renameProvider", {{"prepareProvider", true}}},
+        {"workspaceSymbolProvider", true}}},
       {"serverInfo", {{"name", kSource}, {"version", module_.version()}}}};
 }
 
@@ -488,6 +377,10 @@ Json LanguageServer::didChange(const Json& params) {
 }
 
 Json LanguageServer::didSave(const Json& params) {
+  // A saved DP list or project file changes what every config of its project is checked against.
+  std::string uri = params.at("textDocument").at("uri");
+  if (revalidateProjectsReading(pathOfUri(uri)) && documents_.count(uri) == 0)
+    return nullptr;
   schedule(document(params.at("textDocument")), Clock::duration::zero());
   return nullptr;
 }
@@ -506,10 +399,13 @@ Json LanguageServer::didChangeConfiguration(const Json& params) {
   return nullptr;
 }
 
-Json LanguageServer::didChangeWatchedFiles(const Json&) {
+Json LanguageServer::didChangeWatchedFiles(const Json& params) {
   // Each project compares its files' times before the next validation; only revalidate here.
   for (auto& [uri, doc] : documents_)
     schedule(doc, Clock::duration::zero());
+  for (const Json& change : params.value("changes", Json::array()))
+    if (change.is_object() && change.contains("uri") && change["uri"].is_string())
+      revalidateProjectsReading(pathOfUri(change["uri"]));
   return nullptr;
 }
 
@@ -684,34 +580,17 @@ Json LanguageServer::completion(const Json& params) {
 }
 
 Json LanguageServer::hover(const Json& params) {
-  Document& doc = document(params.at("textDocument"));
-  std::size_t lineNo = unsignedField(params.at("position"), "line");
-  std::vector<std::string_view> lines = splitLines(doc.text);
-  if (lineNo >= lines.size())
+  std::optional<NamedElement> named = namedElement(params);
+  if (!named)
     return nullptr;
-  std::string_view line = lines[lineNo];
-  ConfigLine read = grammar().read(line);
-  std::string_view key = read.key;
-  if (key != fileKey(kDpe) && key != fileKey(kAlias))
-    return nullptr;
-  std::string error;
-  Project* project = projectFor(doc.path, error);
-  if (!project)
-    return nullptr;
-  std::string value(read.value);
-  std::string element = value;
   std::string text;
-  if (key == fileKey(kAlias)) {
-    const std::string* target = project->findAlias(value);
-    if (!target)
-      return nullptr;
-    element = *target;
-    text = "alias `" + value + "` → ";
-  }
-  const LeafElement* leaf = project->findLeaf(element);
-  text += "`" + element + "`" + (leaf ? ": " + leaf->type : ": not a leaf element of the DP lists");
+  if (named->read.key == fileKey(kAlias))
+    text = "alias `" + std::string(named->read.value) + "` → ";
+  const LeafElement* leaf = named->project->findLeaf(named->element);
+  text += "`" + named->element + "`" +
+          (leaf ? ": " + leaf->type : ": not a leaf element of the DP lists");
   return {{"contents", {{"kind", "markdown"}, {"value", text}}},
-          {"range", range(lineNo, 0, utf16Length(line))}};
+          {"range", range(named->lineNo, 0, utf16Length(named->line))}};
 }
 
 Json LanguageServer::documentSymbol(const Json& params) {
@@ -749,6 +628,8 @@ Json LanguageServer::codeAction(const Json& params) {
   std::string uri = params.at("textDocument").at("uri");
   Json actions = Json::array();
   for (const Json& diagnostic : params.at("context").at("diagnostics")) {
+    for (const Json& action : classActions(uri, document(params.at("textDocument")), diagnostic))
+      actions.push_back(action);
     if (!diagnostic.contains("data") || !diagnostic["data"].contains("suggestions"))
       continue;
     for (const Json& suggestion : diagnostic["data"]["suggestions"]) {

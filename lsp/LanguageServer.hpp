@@ -15,6 +15,7 @@
 
 #include "common/ModuleSession.hpp"
 #include "lsp/Project.hpp"
+#include "parser/ConfigLine.hpp"
 
 namespace trel::quorlinsrv::lsp {
 
@@ -72,6 +73,31 @@ class LanguageServer {
   Json documentSymbol(const Json& params);
   Json codeAction(const Json& params);
   Json ignore(const Json& params);
+  // The element that the `dpe=` or `alias=` line at the request's position names, with the
+  // project that knows it; nothing on other lines, outside a project, or for an unknown alias.
+  struct NamedElement {
+    std::size_t lineNo = 0;
+    std::string_view line;  // views into the document's text
+    ConfigLine read;
+    std::size_t cursor = 0;  // the position's byte in the line
+    Project* project = nullptr;
+    std::string element;  // the value of a `dpe=` line, the element of an alias
+  };
+  std::optional<NamedElement> namedElement(const Json& params);
+  // Authoring (Authoring.cpp): from a config to its DP lists, and names across a file.
+  Json definition(const Json& params);
+  Json references(const Json& params);
+  Json prepareRename(const Json& params);
+  Json rename(const Json& params);
+  // The actions that end the class finding `diagnostic` of the document `uri`; none for others.
+  Json classActions(const std::string& uri, const Document& document, const Json& diagnostic);
+  // The workspace (Workspace.cpp): every config that a project names.
+  Json workspaceSymbol(const Json& params);
+  // Validates and publishes every config of each project that reads `path` (its project file
+  // or one of its DP lists); true when `path` is one of those.
+  bool revalidateProjectsReading(const std::string& path);
+  // The project files of the workspace: the root's and those of the documents met so far.
+  std::vector<std::string> projectFiles() const;
 
   Document& document(const Json& textDocument);
   void schedule(Document& document, Clock::duration delay);

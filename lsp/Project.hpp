@@ -36,6 +36,8 @@ class Project {
   // Loads the lists into the host's configuration (which may hold another project's).
   bool install(std::string& error) const;
 
+  // The lists as read, with the lines that define each name.
+  const std::vector<DpList>& lists() const { return lists_; }
   const std::vector<LeafElement>& leafElements() const { return leaves_; }  // sorted by name
   const std::vector<DpListAlias>& aliases() const { return aliases_; }      // sorted by alias
   // The leaf element called `name`, or null.

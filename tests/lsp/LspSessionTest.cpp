@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -367,6 +368,150 @@ TEST(LanguageServerSession, PlainClientAsTheTranscriptSays) {
   transcript += "exit code " + std::to_string(server.wait()) + "\n";
   std::filesystem::remove_all(dir);
   expectTranscript("plain_client.expected", transcript);
+}
+
+// `text` with the edits of a workspace edit applied; positions are bytes in this ASCII text.
+std::string applyEdits(std::string text, std::vector<Json> edits) {
+  auto offset = [&](const Json& p) {
+    std::size_t at = 0;
+    for (int line = p["line"]; line > 0; --line)
+      at = text.find('\n', at) + 1;
+    return at + p["character"].get<std::size_t>();
+  };
+  std::sort(edits.begin(), edits.end(), [&](const Json& a, const Json& b) {
+    return offset(a["range"]["start"]) > offset(b["range"]["start"]);
+  });
+  for (const Json& edit : edits) {
+    std::size_t start = offset(edit["range"]["start"]);
+    text.replace(start, offset(edit["range"]["end"]) - start, edit["newText"].get<std::string>());
+  }
+  return text;
+}
+
+// A project of two configs: the way from a config to its DP list, the class findings' code
+// actions applied and validated again, names renamed and referenced, the project's configs as
+// symbols and validated again, open or not, when their DP list is saved or changes.
+TEST(LanguageServerSession, AuthoringAsTheTranscriptSays) {
+  char dirTemplate[] = "/tmp/quorlin-lsp-XXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  const std::string dir = dirTemplate;
+  std::string dpList = readFile(kSource + "/examples/plant.dpl");
+  std::ofstream(dir + "/plant.dpl") << dpList;
+  std::ofstream(dir + "/.quorlin-validate.toml")
+      << "dp-lists = [\"plant.dpl\"]\nconfigs = [\"*.cfg\"]\n";
+  std::string text = readFile(kSource + "/tests/lsp/authoring/a.cfg");
+  std::ofstream(dir + "/a.cfg") << text;
+  std::ofstream(dir + "/b.cfg") << readFile(kSource + "/tests/lsp/authoring/b.cfg");
+  const std::string uri = "file://" + dir + "/a.cfg", listUri = "file://" + dir + "/plant.dpl";
+  auto shown = [&](std::string message) {
+    for (std::size_t at; (at = message.find(dir)) != std::string::npos;)
+      message.replace(at, dir.size(), "DIR");
+    return message;
+  };
+  Server server;
+  std::string transcript;
+  server.send(
+      request(1, "initialize",
+              {{"processId", getpid()},
+               {"rootUri", "file://" + dir},
+               {"capabilities",
+                {{"textDocument", {{"publishDiagnostics", {{"relatedInformation", true}}}}}}}}));
+  transcript += "capabilities: " + server.receive()["result"]["capabilities"].dump() + "\n";
+  server.send(notification("initialized", Json::object()));
+  server.send(notification("textDocument/didOpen",
+                           {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", text}}}}));
+  Json published = server.receive("textDocument/publishDiagnostics");
+  transcript += diagnosticsText(published);
+  int id = 10;
+  auto at = [&](int line, int character) {
+    return Json{{"textDocument", {{"uri", uri}}},
+                {"position", {{"line", line}, {"character", character}}}};
+  };
+  std::vector<std::string> listLines;
+  for (std::istringstream in(dpList); std::getline(in, listLines.emplace_back());) {
+  }
+  // Lines 3, 7 and 52: "dpe=PS1.voltage", "dpe=PS1.limits.max", "alias=ps1_voltage".
+  for (auto [line, character] : {std::pair{2, 5}, {2, 9}, {6, 13}, {51, 8}, {3, 2}}) {
+    server.send(request(++id, "textDocument/definition", at(line, character)));
+    Json found = server.receive("responses only")["result"];
+    transcript +=
+        "definition at " + std::to_string(line + 1) + ":" + std::to_string(character + 1) + ": ";
+    if (found.is_null()) {
+      transcript += "none\n";
+      continue;
+    }
+    int listLine = found["range"]["start"]["line"];
+    transcript += shown(found["uri"]) + ":" + std::to_string(listLine + 1) + " '" +
+                  listLines.at(listLine) + "'\n";
+  }
+  // Line 29 is "[Pump2 _instance_of_ Pump]", line 13 "[PS2 _instance_of_ PowerSupply]".
+  for (auto [line, character] : {std::pair{28, 22}, {28, 0}, {29, 3}}) {
+    server.send(request(++id, "textDocument/prepareRename", at(line, character)));
+    transcript += "prepareRename at " + std::to_string(line + 1) + ":" +
+                  std::to_string(character + 1) + ": " +
+                  server.receive("responses only")["result"].dump() + "\n";
+  }
+  for (const char* name : {"Pumps", "Two words"}) {
+    Json params = at(28, 22);
+    params["newName"] = name;
+    server.send(request(++id, "textDocument/rename", params));
+    Json answer = server.receive("responses only");
+    transcript += std::string("rename Pump to '") + name + "':";
+    for (const Json& edit : answer["result"]["changes"][uri])
+      transcript += " " + where(edit["range"]) + " " + edit["newText"].get<std::string>();
+    transcript += answer.contains("error") ? " " + answer["error"].dump() + "\n" : "\n";
+  }
+  server.send(request(++id, "textDocument/references", at(12, 2)));
+  transcript += "references of PS2:";
+  Json locations = server.receive("responses only")["result"];
+  for (const Json& location : locations)
+    transcript += " " + where(location["range"]);
+  server.send(request(++id, "workspace/symbol", {{"query", "p"}}));
+  transcript += "\nworkspace symbols with p:";
+  Json symbols = server.receive("responses only")["result"];
+  for (const Json& symbol : symbols)
+    transcript += " " + symbol["name"].get<std::string>() + "(" + symbol["kind"].dump() + ", " +
+                  symbol["containerName"].get<std::string>() + " " +
+                  where(symbol["location"]["range"]) + ")";
+  transcript += "\n";
+  std::vector<Json> edits;
+  for (const Json& diagnostic : published["params"]["diagnostics"]) {
+    server.send(request(++id, "textDocument/codeAction",
+                        {{"textDocument", {{"uri", uri}}},
+                         {"range", diagnostic["range"]},
+                         {"context", {{"diagnostics", {diagnostic}}}}}));
+    Json actions = server.receive("responses only")["result"];
+    for (const Json& action : actions) {
+      transcript += "code action: " + action["title"].get<std::string>() + "\n";
+      for (const Json& edit : action["edit"]["changes"][uri]) {
+        transcript += "  at " + where(edit["range"]) + ": " + edit["newText"].dump() + "\n";
+        edits.push_back(edit);
+      }
+    }
+  }
+  server.send(notification("textDocument/didChange",
+                           {{"textDocument", {{"uri", uri}, {"version", 2}}},
+                            {"contentChanges", {{{"text", applyEdits(text, edits)}}}}}));
+  transcript +=
+      "every action applied: " + diagnosticsText(server.receive("textDocument/publishDiagnostics"));
+  // b.cfg is not open: it is validated when its DP list is saved, and again when it changes.
+  auto diagnosticsOfB = [&] {
+    Json publish = server.receive("textDocument/publishDiagnostics");
+    while (publish.is_object() && publish["params"]["uri"] != "file://" + dir + "/b.cfg")
+      publish = server.receive("textDocument/publishDiagnostics");
+    return diagnosticsText(publish);
+  };
+  server.send(notification("textDocument/didSave", {{"textDocument", {{"uri", listUri}}}}));
+  transcript += "b.cfg after its DP list was saved: " + diagnosticsOfB();
+  dpList.insert(dpList.find("SP1\t"), "PS3\tPowerSupply\t110\n");
+  std::ofstream(dir + "/plant.dpl") << dpList;
+  server.send(notification("workspace/didChangeWatchedFiles",
+                           {{"changes", {{{"uri", listUri}, {"type", 2}}}}}));
+  transcript += "b.cfg after PS3 came into its DP list: " + diagnosticsOfB();
+  server.send(request(2, "shutdown", nullptr));
+  transcript += "shutdown: " + server.receive("responses only").dump() + "\n";
+  std::filesystem::remove_all(dir);
+  expectTranscript("authoring.expected", transcript);
 }
 
 // The server in this process with the clock in the test's hands: changes that come faster than

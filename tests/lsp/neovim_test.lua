@@ -1,7 +1,9 @@
 -- Neovim's own LSP client, started by the set-up that README.md shows, on a copy of
 -- examples/invalid.cfg in a project's subfolder: the diagnostics sit on the lines where the
 -- program reports its findings, with the notes in their messages, and completion after
--- "direction=" offers the module's words. A .cfg file of no project gets no client.
+-- "direction=" offers the module's words, definition leads from "dpe=PS1.voltage" to the DP
+-- list's line of PS1, and the class finding's code action, applied, ends that finding. A .cfg
+-- file of no project gets no client.
 local exe, src = os.getenv('QUORLIN_VALIDATE'), os.getenv('QUORLIN_SOURCE_DIR')
 
 -- The README's Neovim set-up: the first Lua block after "**Neovim**".
@@ -55,6 +57,34 @@ local function check()
     for _, item in ipairs(reply.result.items) do labels[item.label] = true end
   end
   assert(labels['in/out'] and labels['in'] and labels['out'], 'no direction words completed')
+
+  local uri = vim.uri_from_bufnr(buf)
+  replies = vim.lsp.buf_request_sync(buf, 'textDocument/definition', {
+    textDocument = {uri = uri}, position = {line = 2, character = 5}}, 5000)
+  local location
+  for _, reply in pairs(replies or {}) do location = reply.result end
+  location = location and (location[1] or location)
+  assert(location and location.uri == vim.uri_from_fname(src .. '/examples/plant.dpl'),
+         'no definition in the DP list: ' .. vim.inspect(location))
+  local dpl = vim.fn.readfile(src .. '/examples/plant.dpl')
+  assert(dpl[location.range.start.line + 1]:match('^PS1\t'), 'definition not on the line of PS1')
+
+  local function class_finding()
+    for _, d in ipairs(vim.diagnostic.get(buf)) do
+      if d.code == 'class' then return d end
+    end
+  end
+  local d = assert(class_finding(), 'no class finding')
+  local diagnostic = {message = d.message, code = d.code, severity = 1, range = {
+    start = {line = d.lnum, character = d.col}, ['end'] = {line = d.end_lnum, character = d.end_col}}}
+  replies = vim.lsp.buf_request_sync(buf, 'textDocument/codeAction', {textDocument = {uri = uri},
+    range = diagnostic.range, context = {diagnostics = {diagnostic}}}, 5000)
+  local action
+  for _, reply in pairs(replies or {}) do action = (reply.result or {})[1] end
+  assert(action and action.edit, 'no code action for the class finding')
+  vim.lsp.util.apply_workspace_edit(action.edit, 'utf-16')
+  assert(vim.wait(10000, function() return class_finding() == nil end, 20),
+         'the class finding stayed after its code action: ' .. action.title)
 
   local outside = vim.fn.tempname()
   vim.fn.mkdir(outside, 'p')

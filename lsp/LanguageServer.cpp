@@ -627,9 +627,12 @@ Json LanguageServer::documentSymbol(const Json& params) {
 Json LanguageServer::codeAction(const Json& params) {
   std::string uri = params.at("textDocument").at("uri");
   Json actions = Json::array();
+  auto open = documents_.find(uri);
   for (const Json& diagnostic : params.at("context").at("diagnostics")) {
-    for (const Json& action : classActions(uri, document(params.at("textDocument")), diagnostic))
-      actions.push_back(action);
+    if (open != documents_.end()) {
+      for (const Json& action : classActions(uri, open->second, diagnostic))
+        actions.push_back(action);
+    }
     if (!diagnostic.contains("data") || !diagnostic["data"].contains("suggestions"))
       continue;
     for (const Json& suggestion : diagnostic["data"]["suggestions"]) {

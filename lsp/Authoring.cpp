@@ -229,7 +229,7 @@ Json LanguageServer::definition(const Json& params) {
   std::size_t valueAt = LineGrammar::offsetOf(named->line, value);
   if (named->cursor < valueAt || named->cursor > valueAt + value.size())
     return nullptr;
-  const std::vector<DpList>& lists = named->project->lists();
+  const std::vector<DpList>& lists = named->project->definitions();
   std::string_view name = withoutSystem(named->element);
   std::size_t dot = name.find('.');
   std::string type;

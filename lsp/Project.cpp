@@ -135,4 +135,20 @@ const std::string* Project::findAlias(const std::string& alias) const {
   return it != aliases_.end() && it->alias == alias ? &it->element : nullptr;
 }
 
+const std::vector<DpList>& Project::definitions() {
+  if (!error_.empty() || definitionsRead_ != stamps_) {
+    definitions_.clear();
+    definitionsRead_ = stamps_;
+  }
+  if (error_.empty() && definitions_.empty()) {
+    definitions_.assign(dpLists_.size(), DpList());
+    std::string error;
+    for (std::size_t i = 0; i < definitions_.size(); ++i) {
+      if (!readDpListFile(dpLists_[i], definitions_[i], error))
+        definitions_.clear();  // changed since the refresh: the next refresh reports it
+    }
+  }
+  return definitions_;
+}
+
 }  // namespace trel::quorlinsrv::lsp

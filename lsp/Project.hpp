@@ -36,8 +36,10 @@ class Project {
   // Loads the lists into the host's configuration (which may hold another project's).
   bool install(std::string& error) const;
 
-  // The lists as read, with the lines that define each name.
-  const std::vector<DpList>& lists() const { return lists_; }
+  // The lists as read, with the lines that define each name; empty when the project has an
+  // error. Read on the first call after the files changed, so that only going to a definition
+  // spends their memory.
+  const std::vector<DpList>& definitions();
   const std::vector<LeafElement>& leafElements() const { return leaves_; }  // sorted by name
   const std::vector<DpListAlias>& aliases() const { return aliases_; }      // sorted by alias
   // The leaf element called `name`, or null.
@@ -61,6 +63,8 @@ class Project {
   std::vector<LeafElement> leaves_;
   std::vector<DpListAlias> aliases_;
   std::unique_ptr<HintSources> hints_;
+  std::vector<DpList> definitions_;
+  std::map<std::string, Stamp> definitionsRead_;  // the stamps when definitions_ was read
 };
 
 }  // namespace trel::quorlinsrv::lsp

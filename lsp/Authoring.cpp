@@ -3,6 +3,7 @@
 // across a file.
 #include "lsp/Authoring.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -388,7 +389,7 @@ Json LanguageServer::classActions(const std::string& uri, const Document& doc,
   std::string title = "Add property " + std::string(finding.property) + " to device " +
                       std::string(finding.otherDevice);
   title += known             ? " with dpe=" + element
-           : element.empty() ? ", dpe= left to fill: no data point of the device is known"
+           : element.empty() ? ", dpe= left to fill"
                              : ", dpe= left to fill: the DP lists have no element " + element;
   actions.push_back(quickFix(title, uri, diagnostic, insertAfter(lines, last, text)));
   return actions;

@@ -11,7 +11,7 @@ rm -rf server
 trap 'rm -rf server' EXIT
 for file in "$@"; do
   mkdir -p "server/$(dirname "$file")"
-  cp -P "$tree/$file" "server/$file"
+  cp -L "$tree/$file" "server/$file"  # links as the files they name
 done
 npx vsce package --no-dependencies --allow-missing-repository --target "$target" \
   --out "quorlin-config-$target.vsix"

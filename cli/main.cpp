@@ -510,6 +510,7 @@ int main(int argc, char** argv) {
   platform::prepareConsole();
   Options options;
   defineOptions(app, options);
+  app.allow_windows_style_options(false);  // "/x" is a path, on Windows as well
   // The manual page replaces this footer (its EXAMPLES section, which help2man extends to the end)
   // with sections of its own.
   app.footer(

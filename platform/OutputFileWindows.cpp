@@ -67,6 +67,20 @@ std::optional<std::string> followLinks(std::string path) {
   return std::nullopt;
 }
 
+// A device (NUL, CON, COM1) or a named pipe opened for writing where it is, which Windows names
+// without a file behind it; -1 for anything else.
+int openDeviceOrPipe(const std::string& path) {
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return -1;
+  DWORD type = GetFileType(handle);
+  if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE)
+    return _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  CloseHandle(handle);
+  return -1;
+}
+
 }  // namespace
 
 bool DescriptorOutput::writeAll(int fd, const char* data, std::size_t left, int& savedErrno) {
@@ -89,17 +103,11 @@ std::unique_ptr<OutputDestination> OutputDestination::open(const std::string& pa
     _setmode(1, _O_BINARY);  // the report's bytes as they are: line feeds, not CR LF
     return std::unique_ptr<OutputDestination>(new OutputDestination(1, "", Kind::kStandardOutput));
   }
+  int inPlace = openDeviceOrPipe(path);
+  if (inPlace >= 0)
+    return std::unique_ptr<OutputDestination>(new OutputDestination(inPlace, path, Kind::kInPlace));
   std::error_code statusError;
   fs::file_status status = fs::status(fs::u8path(path), statusError);
-  if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status)) {
-    // A device (NUL, CON) or a named pipe: written where it is.
-    int fd = _open(path.c_str(), _O_WRONLY | _O_BINARY);
-    if (fd < 0) {
-      error = path + ": error: cannot write output: " + std::strerror(errno);
-      return nullptr;
-    }
-    return std::unique_ptr<OutputDestination>(new OutputDestination(fd, path, Kind::kInPlace));
-  }
   std::optional<std::string> target = followLinks(path);
   if (!target) {
     error = path + ": error: cannot write output: " + systemMessage(ERROR_CANT_RESOLVE_FILENAME);

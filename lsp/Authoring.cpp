@@ -25,7 +25,8 @@ struct ListLine {
 
 Json locationOf(const ListLine& where) {
   std::error_code ignored;
-  std::string path = std::filesystem::absolute(where.file, ignored).string();
+  std::string path =
+      std::filesystem::absolute(std::filesystem::u8path(where.file), ignored).u8string();
   std::size_t line = where.line > 0 ? where.line - 1 : 0;
   return {{"uri", pathToUri(path)}, {"range", range(line, 0, 0)}};
 }

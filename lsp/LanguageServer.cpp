@@ -8,12 +8,13 @@
 
 #include "common/Findings.hpp"
 #include "common/Hints.hpp"
-#include "common/MemoryFile.hpp"
 #include "common/ProjectFile.hpp"
 #include "config/AttributeIndex.hpp"
 #include "config/Vocabulary.hpp"
 #include "lsp/Text.hpp"
 #include "parser/ConfigLine.hpp"
+#include "platform/Files.hpp"
+#include "platform/MemoryFile.hpp"
 
 namespace trel::quorlinsrv::lsp {
 
@@ -111,8 +112,10 @@ void releaseSlack(std::string& text) {
 }
 
 std::string resolve(const std::string& base, const std::string& path) {
-  return path.empty() || path[0] == '/' || base.empty() ? path : base + "/" + path;
+  return path.empty() || platform::isAbsolutePath(path) || base.empty() ? path : base + "/" + path;
 }
+
+using platform::directoryOf;
 
 // What the text before the cursor is completing, read as the module reads lines.
 struct CompletionContext {

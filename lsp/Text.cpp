@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "config/Vocabulary.hpp"
+#include "platform/Files.hpp"
 
 namespace trel::quorlinsrv::lsp {
 
@@ -77,12 +78,7 @@ std::string pathOfUri(const std::string& uri) {
       path += uri[i];
     }
   }
-  return path;
-}
-
-std::string directoryOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  return platform::localPathOf(path);
 }
 
 // The UTF-16 column (0-based) of the character column `column` (1-based, counting UTF-8

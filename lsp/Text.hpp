@@ -47,7 +47,6 @@ Json range(std::size_t line, std::size_t start, std::size_t end);
 
 // The local path of a file:// URI, percent-decoded; "" for other schemes.
 std::string pathOfUri(const std::string& uri);
-std::string directoryOf(const std::string& path);
 
 // Lines are read with the module's grammar, in the global locale of the session.
 const LineGrammar& grammar();

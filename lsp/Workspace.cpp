@@ -10,6 +10,7 @@
 #include "common/ProjectFile.hpp"
 #include "lsp/Authoring.hpp"
 #include "lsp/LanguageServer.hpp"
+#include "platform/Files.hpp"
 
 namespace trel::quorlinsrv::lsp {
 
@@ -22,13 +23,14 @@ constexpr std::size_t kMaxSymbols = 1000;
 // `path` as the file system names it, so that two spellings of one file compare equal.
 std::string canonical(const std::string& path) {
   std::error_code ignored;
-  std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ignored);
-  return resolved.empty() ? path : resolved.string();
+  std::filesystem::path resolved =
+      std::filesystem::weakly_canonical(std::filesystem::u8path(path), ignored);
+  return resolved.empty() ? path : resolved.u8string();
 }
 
 bool readText(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open())
+  std::ifstream in;
+  if (!platform::openRegularFile(in, path))
     return false;
   std::ostringstream read;
   read << in.rdbuf();
@@ -127,7 +129,7 @@ Json LanguageServer::workspaceSymbol(const Json& params) {
         symbols.push_back(
             {{"name", std::string(name.name)},
              {"kind", name.isClass ? kSymbolClass : kSymbolObject},
-             {"containerName", std::filesystem::path(file).filename().string()},
+             {"containerName", std::filesystem::u8path(file).filename().u8string()},
              {"location", {{"uri", pathToUri(file)}, {"range", rangeOf(lines, name)}}}});
       }
     }

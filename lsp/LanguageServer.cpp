@@ -592,8 +592,10 @@ void LanguageServer::validate(const std::string& uri, Document& doc) {
   } else if (!error.empty()) {
     write(diagnostic(range(0, 0, lineLength(1)), "dp-lists", error));
   } else {
-    if (installed_ != project && project->install(error))
+    if (installed_ != project) {
+      project->install();
       installed_ = project;
+    }
     std::vector<Finding> findings;
     {
       FileOutcome outcome;  // gone before the diagnostics are written

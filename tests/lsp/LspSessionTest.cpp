@@ -370,15 +370,25 @@ TEST(LanguageServerSession, PlainClientAsTheTranscriptSays) {
   expectTranscript("plain_client.expected", transcript);
 }
 
+using trel::quorlinsrv::ModuleSession;
+using trel::quorlinsrv::lsp::Clock;
+using trel::quorlinsrv::lsp::LanguageServer;
+
+// The module for a server in this process; null, with the reason on the test's output, when it
+// does not load.
+std::unique_ptr<ModuleSession> openModule() {
+  std::string error;
+  std::unique_ptr<ModuleSession> module = ModuleSession::open(QUORLIN_MODULE_PATH, error);
+  if (!module)
+    ADD_FAILURE() << error;
+  return module;
+}
+
 // The server in this process with the clock in the test's hands: changes that come faster than
 // the quiet time are validated once, when it is over, as the last version.
 TEST(LanguageServerSession, BurstOfChangesIsValidatedOnce) {
-  using trel::quorlinsrv::ModuleSession;
-  using trel::quorlinsrv::lsp::Clock;
-  using trel::quorlinsrv::lsp::LanguageServer;
-  std::string error;
-  std::unique_ptr<ModuleSession> module = ModuleSession::open(QUORLIN_MODULE_PATH, error);
-  ASSERT_TRUE(module) << error;
+  std::unique_ptr<ModuleSession> module = openModule();
+  ASSERT_TRUE(module);
   std::vector<long> published;  // the versions of the diagnostics sent
   const std::chrono::milliseconds quiet(40);
   LanguageServer server(
@@ -412,12 +422,8 @@ TEST(LanguageServerSession, BurstOfChangesIsValidatedOnce) {
 // Documents of two projects validated in turn: each against its own project's DP lists, however
 // often the server switches between them.
 TEST(LanguageServerSession, EachDocumentUsesItsOwnProjectsLists) {
-  using trel::quorlinsrv::ModuleSession;
-  using trel::quorlinsrv::lsp::Clock;
-  using trel::quorlinsrv::lsp::LanguageServer;
-  std::string error;
-  std::unique_ptr<ModuleSession> module = ModuleSession::open(QUORLIN_MODULE_PATH, error);
-  ASSERT_TRUE(module) << error;
+  std::unique_ptr<ModuleSession> module = openModule();
+  ASSERT_TRUE(module);
   char dirTemplate[] = "/tmp/quorlin-lsp-XXXXXX";
   ASSERT_NE(mkdtemp(dirTemplate), nullptr);
   const std::string dir = dirTemplate;

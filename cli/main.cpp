@@ -1,32 +1,31 @@
 // quorlin-validate: checks QuorlinServer config files against a data point configuration read
 // from DP list exports, with the module loaded the way the host loads it.
-#include <limits.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <new>
 #include <optional>
 
 #include "cli/ExitCodes.hpp"
-#include "cli/OutputFile.hpp"
 #include "common/DpListReader.hpp"
 #include "common/Findings.hpp"
 #include "common/Formats.hpp"
 #include "common/Hints.hpp"
-#include "common/MemoryFile.hpp"
 #include "common/ModuleSession.hpp"
 #include "common/ProjectFile.hpp"
 #include "host/DpConfiguration.hpp"
 #include "host/ErrHdl.hpp"
 #include "lsp/LanguageServer.hpp"
+#include "platform/Files.hpp"
+#include "platform/MemoryFile.hpp"
+#include "platform/OutputFile.hpp"
+#include "platform/Process.hpp"
 
 using namespace trel::quorlinsrv;
 
@@ -72,34 +71,26 @@ int fail(const std::string& message) {
   return kExitFailure;
 }
 
-// The directory of the running program, resolved through symbolic links.
-std::string programDirectory() {
-  char path[PATH_MAX];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-  if (length <= 0)
-    return ".";
-  std::string exe(path, static_cast<std::size_t>(length));
-  return exe.substr(0, exe.rfind('/'));
-}
+namespace fs = std::filesystem;
 
 std::string realPath(const std::string& path) {
-  char resolved[PATH_MAX];
-  return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+  std::error_code error;
+  fs::path resolved = fs::canonical(fs::u8path(path), error);
+  return error ? path : resolved.u8string();
 }
 
 bool isFile(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  std::error_code error;
+  return fs::is_regular_file(fs::u8path(path), error);
 }
 
 // The installed module (the library directory relative to the program's), one beside the
 // program, and in the build tree the module built with it.
 std::string defaultModulePath(std::string& tried) {
-  std::string dir = programDirectory();
-  std::vector<std::string> candidates = {
-      dir + "/" QUORLIN_BIN_TO_LIB "/" QUORLIN_MODULE_FILE_NAME,
-      dir + "/" QUORLIN_MODULE_FILE_NAME,
-  };
+  std::string dir = platform::programDirectory() + static_cast<char>(fs::path::preferred_separator);
+  std::vector<std::string> candidates = {dir + QUORLIN_MODULE_FILE_NAME};
+  if (std::string(QUORLIN_BIN_TO_LIB) != ".")  // Windows: the module lies beside the program
+    candidates.insert(candidates.begin(), dir + QUORLIN_BIN_TO_LIB "/" QUORLIN_MODULE_FILE_NAME);
   if (realPath(dir) == realPath(QUORLIN_BUILD_PROGRAM_DIR))
     candidates.push_back(QUORLIN_BUILD_MODULE_PATH);
   for (const std::string& candidate : candidates) {
@@ -124,24 +115,29 @@ std::unique_ptr<ModuleSession> openModule(const Options& options, std::string& e
 }
 
 // What a non-regular file is, for the message that refuses it.
-const char* fileKind(mode_t mode) {
-  if (S_ISDIR(mode))
-    return "a directory";
-  if (S_ISFIFO(mode))
-    return "a FIFO";
-  if (S_ISCHR(mode) || S_ISBLK(mode))
-    return "a device";
-  if (S_ISSOCK(mode))
-    return "a socket";
-  return "not a regular file";
+const char* fileKind(fs::file_type type) {
+  switch (type) {
+    case fs::file_type::directory:
+      return "a directory";
+    case fs::file_type::fifo:
+      return "a FIFO";
+    case fs::file_type::character:
+    case fs::file_type::block:
+      return "a device";
+    case fs::file_type::socket:
+      return "a socket";
+    default:
+      return "not a regular file";
+  }
 }
 
 // "" for a CONFIG the module may read (a regular file, or a missing one, which the module
 // reports), else why it is not read: a directory, FIFO or device could block or make no sense.
 std::string refuseConfig(const std::string& config) {
-  struct stat info;
-  if (stat(config.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-    return config + ": error: " + fileKind(info.st_mode) + ", not a regular file";
+  std::error_code error;
+  fs::file_status status = fs::status(fs::u8path(config), error);
+  if (fs::exists(status) && !fs::is_regular_file(status))
+    return config + ": error: " + fileKind(status.type()) + ", not a regular file";
   return "";
 }
 
@@ -190,8 +186,9 @@ bool useColor(const Options& options) {
     return kColors.at(options.color) == Color::kAlways;
   const char* noColor = std::getenv("NO_COLOR");
   const char* term = std::getenv("TERM");
-  return (options.output.empty() || options.output == "-") && isatty(STDOUT_FILENO) &&
-         !(noColor && *noColor) && !(term && std::string(term) == "dumb");
+  return (options.output.empty() || options.output == "-") &&
+         platform::standardOutputShowsColour() && !(noColor && *noColor) &&
+         !(term && std::string(term) == "dumb");
 }
 
 // The allowed words of the module for the hints at unknown words.
@@ -218,7 +215,7 @@ bool validateConfig(const Options& options, const ModuleSession& module, const s
   bool errorsOnly = options.errorsOnly || kFormats.at(options.format) != Format::kJson;
   bool fromStdin = config == "-";
   MemoryFile memory;
-  int readError = fromStdin ? memory.appendFrom(STDIN_FILENO) : memory.appendFile(config);
+  int readError = fromStdin ? memory.appendStandardInput() : memory.appendFile(config);
   if (readError == 0 || fromStdin) {
     if (!module.validate(memory.path(), errorsOnly, outcome, error,
                          &(fromStdin ? options.stdinFilename : config)))
@@ -409,17 +406,12 @@ int run(Options& options, CLI::App& app, std::ostream& out, bool& keepOutput) {
   return runQuery(options, *module, out);
 }
 
-std::string directoryOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The project file of each CONFIG, found from its directory upward and then from the working
 // directory, and what each one holds. False, with `error` set, when one is missing or malformed.
 bool findProjectFiles(Options& options, std::string& error) {
   for (const std::string& config : options.configs) {
     std::string named = config == "-" ? options.stdinFilename : config;
-    std::optional<std::string> found = findProjectFile(directoryOf(named));
+    std::optional<std::string> found = findProjectFile(platform::directoryOf(named));
     if (!found)
       found = findProjectFile(".");
     if (!found) {
@@ -452,7 +444,9 @@ bool addProjectConfigs(Options& options, std::string& error) {
     error = malformed.what();
     return false;
   }
-  std::string here = realPath(".") + "/";
+  std::string here = realPath(".");
+  if (std::strchr(platform::kPathSeparators, here.back()) == nullptr)
+    here += static_cast<char>(fs::path::preferred_separator);
   for (std::string& config : options.configs) {
     if (config.compare(0, here.size(), here) == 0)
       config.erase(0, here.size());
@@ -513,8 +507,10 @@ int main(int argc, char** argv) {
       "Checks QuorlinServer config files against a data point configuration, with the "
       "module that the host loads.",
       kProgram};
+  platform::prepareConsole();
   Options options;
   defineOptions(app, options);
+  app.allow_windows_style_options(false);  // "/x" is a path, on Windows as well
   // The manual page replaces this footer (its EXAMPLES section, which help2man extends to the end)
   // with sections of its own.
   app.footer(

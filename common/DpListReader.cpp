@@ -1,10 +1,9 @@
 #include "common/DpListReader.hpp"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -551,12 +550,13 @@ bool readDpList(std::istream& in, const std::string& fileName, DpList& list, std
 
 bool readDpListFile(const std::string& path, DpList& list, std::string& error) {
   // A FIFO or a device named by mistake would block the reader or never end.
-  struct stat info;
-  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+  std::error_code statusError;
+  auto status = std::filesystem::status(std::filesystem::u8path(path), statusError);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
     error = path + ": error: not a regular file";
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
   if (!in) {
     error = path + ": error: cannot open DP list: " + std::strerror(errno);
     return false;

@@ -1,19 +1,17 @@
 #include "common/ProjectFile.hpp"
 
-#include <glob.h>
-#include <limits.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <toml++/toml.h>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string_view>
+
+#include "platform/Files.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -98,11 +96,13 @@ std::vector<std::string> namesOf(const std::string& path, const char* key, const
   std::vector<std::string> names;
   for (const toml::node& item : *items) {
     const auto* name = item.as_string();
-    if (!name || name->get().empty() || name->get().back() == '/')
+    if (!name || name->get().empty() ||
+        std::strchr(platform::kPathSeparators, name->get().back()) != nullptr)
       throw ProjectFileError(path, lineOf(item.source()),
                              std::string(key) + " holds a value that is no file name");
     const std::string& file = name->get();
-    names.push_back(file.front() == '/' ? file : base + file);
+    bool absolute = file.front() == '/' || std::filesystem::u8path(file).is_absolute();
+    names.push_back(absolute ? file : base + file);
   }
   return names;
 }
@@ -116,19 +116,18 @@ ProjectFileError::ProjectFileError(std::string file, unsigned line, std::string 
       message(std::move(message)) {}
 
 std::optional<std::string> findProjectFile(const std::string& startDir) {
-  char resolved[PATH_MAX];
-  if (!realpath(startDir.empty() ? "." : startDir.c_str(), resolved))
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::path dir = fs::canonical(fs::u8path(startDir.empty() ? "." : startDir), error);
+  if (error)
     return std::nullopt;
-  std::string dir = resolved;
   for (;;) {
-    std::string candidate = (dir == "/" ? "" : dir) + "/" + kProjectFileName;
-    struct stat info;
-    if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-      return candidate;
-    if (dir == "/")
+    fs::path candidate = dir / kProjectFileName;
+    if (fs::is_regular_file(candidate, error))
+      return candidate.u8string();
+    if (!dir.has_relative_path())  // the root: "/", or a drive's "C:\"
       return std::nullopt;
-    std::size_t slash = dir.rfind('/');
-    dir = slash == 0 ? "/" : dir.substr(0, slash);
+    dir = dir.parent_path();
   }
 }
 
@@ -150,7 +149,7 @@ ProjectFile readProjectFile(const std::string& path) {
   }
   ProjectFile project;
   project.path = path;
-  std::size_t slash = path.rfind('/');
+  std::size_t slash = path.find_last_of(platform::kPathSeparators);
   std::string base = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   for (const auto& [key, value] : table) {
     if (key.str() == kDpListsKey)
@@ -176,18 +175,9 @@ namespace trel::quorlinsrv {
 std::vector<std::string> projectConfigs(const ProjectFile& project) {
   std::set<std::string> files;
   for (const std::string& pattern : project.configs) {
-    glob_t matches{};
-    int status = glob(pattern.c_str(), GLOB_ERR, nullptr, &matches);
-    bool matched = false;
-    for (std::size_t i = 0; status == 0 && i < matches.gl_pathc; ++i) {
-      struct stat info;
-      if (stat(matches.gl_pathv[i], &info) == 0 && S_ISREG(info.st_mode)) {
-        files.insert(matches.gl_pathv[i]);
-        matched = true;
-      }
-    }
-    globfree(&matches);
-    if (!matched)
+    std::vector<std::string> matches = platform::matchingFiles(pattern);
+    files.insert(matches.begin(), matches.end());
+    if (matches.empty())
       throw ProjectFileError(
           project.path, 0,
           std::string(kConfigsKey) + " pattern '" + pattern + "' matches no config file");

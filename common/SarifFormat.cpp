@@ -2,6 +2,7 @@
 
 #include "common/Formats.hpp"
 #include "config/AttributeIndex.hpp"
+#include "platform/Files.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -102,10 +103,14 @@ std::vector<std::string> sarifRuleIds() {
 
 std::string pathToUri(const std::string& path) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string uri = !path.empty() && path.front() == '/' ? "file://" : "";
-  for (unsigned char c : path) {
+  std::string local = platform::uriPathOf(path);
+  std::string uri = platform::isAbsolutePath(path) ? "file://" : "";
+  // A Windows drive keeps its colon: file:///C:/x.cfg.
+  std::size_t drive = local != path && local.size() > 2 && local[2] == ':' ? 2 : std::string::npos;
+  for (std::size_t at = 0; at < local.size(); ++at) {
+    unsigned char c = static_cast<unsigned char>(local[at]);
     bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+                c == '-' || c == '.' || c == '_' || c == '~' || c == '/' || at == drive;
     if (keep) {
       uri += static_cast<char>(c);
     } else {

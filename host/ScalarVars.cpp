@@ -116,7 +116,11 @@ std::string timeText(std::int64_t ms) {
     seconds -= 1;
   }
   std::tm parts{};
+#ifdef _WIN32
+  gmtime_s(&parts, &seconds);
+#else
   gmtime_r(&seconds, &parts);
+#endif
   char text[64];
   std::snprintf(text, sizeof text, "%04d.%02d.%02d %02d:%02d:%02d.%03ld", parts.tm_year + 1900,
                 parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, millis);

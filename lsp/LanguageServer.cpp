@@ -8,11 +8,12 @@
 
 #include "common/Findings.hpp"
 #include "common/Hints.hpp"
-#include "common/MemoryFile.hpp"
 #include "common/ProjectFile.hpp"
 #include "config/AttributeIndex.hpp"
 #include "config/Vocabulary.hpp"
 #include "parser/ConfigLine.hpp"
+#include "platform/Files.hpp"
+#include "platform/MemoryFile.hpp"
 
 namespace trel::quorlinsrv::lsp {
 
@@ -194,17 +195,14 @@ std::string pathOfUri(const std::string& uri) {
       path += uri[i];
     }
   }
-  return path;
+  return platform::localPathOf(path);
 }
 
 std::string resolve(const std::string& base, const std::string& path) {
-  return path.empty() || path[0] == '/' || base.empty() ? path : base + "/" + path;
+  return path.empty() || platform::isAbsolutePath(path) || base.empty() ? path : base + "/" + path;
 }
 
-std::string directoryOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
+using platform::directoryOf;
 
 // The UTF-16 column (0-based) of the character column `column` (1-based, counting UTF-8
 // sequences) of `line`; past its end, the line's end.

@@ -1,8 +1,8 @@
 #include "lsp/Project.hpp"
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 
 #include "common/ProjectFile.hpp"
 #include "host/DpConfiguration.hpp"
@@ -17,10 +17,17 @@ constexpr std::size_t kMaxLeaves = 200000;
 constexpr std::size_t kMaxLeafBytes = std::size_t{32} << 20;
 
 std::tuple<long, long, long> stampOf(const std::string& path) {
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0)
+  namespace fs = std::filesystem;
+  std::error_code timeError, sizeError;
+  fs::path file = fs::u8path(path);
+  auto modified = fs::last_write_time(file, timeError).time_since_epoch();
+  auto size = fs::is_directory(file, sizeError) ? 0 : fs::file_size(file, sizeError);
+  if (timeError || sizeError)
     return {-1, -1, -1};
-  return {info.st_mtim.tv_sec, info.st_mtim.tv_nsec, info.st_size};
+  auto seconds = std::chrono::duration_cast<std::chrono::seconds>(modified);
+  return {static_cast<long>(seconds.count()),
+          static_cast<long>(std::chrono::nanoseconds(modified - seconds).count()),
+          static_cast<long>(size)};
 }
 
 // DP lists are read and loaded on the message loop, which a list of 8 MiB of data points held up

@@ -1,13 +1,10 @@
 #include "parser/QuorlinServerConfigParser.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <utility>
 
 #include "parser/ConfigLineReader.hpp"
 #include "parser/CrossBlockChecks.hpp"
+#include "platform/Files.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -46,22 +43,8 @@ bool QuorlinServerConfigParser::openFile(const std::string& fileName, std::strin
     file.close();
   }
   file.clear();
-  // Only a regular file is read: a directory holds no lines, and a FIFO or a device can block
-  // or never end. The descriptor is opened without blocking and checked first; the stream then
-  // reopens that very file through it, so that nothing swapped in under the name is read.
-  const int descriptor = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  struct stat info {};
-  if (descriptor >= 0 && ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode)) {
-    file.open("/proc/self/fd/" + std::to_string(descriptor), std::ios::in);
-    if (!file.is_open()) {
-      file.clear();
-      file.open(fileName, std::ios::in);  // without /proc, by name
-    }
-  }
-  if (descriptor >= 0) {
-    ::close(descriptor);
-  }
-  if (!file.is_open()) {
+  // Only a regular file is read, every byte as it is.
+  if (!platform::openRegularFile(file, fileName)) {
     error = kFailedToOpen;
     return false;
   }

@@ -1,12 +1,6 @@
 // One editing session with `quorlin-validate --lsp` over pipes, written down as a transcript of
 // what the server answered and compared with session.expected.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -16,11 +10,21 @@
 #include <sstream>
 
 #include "lsp/LanguageServer.hpp"
+#include "tests/support/ChildProcess.hpp"
+#include "tests/support/ScratchDir.hpp"
 
 namespace {
 
 using Json = nlohmann::json;
+using trel::quorlinsrv::test::currentProcessId;
+using trel::quorlinsrv::test::PipedProgram;
+using trel::quorlinsrv::test::ScratchDir;
 const std::string kSource = QUORLIN_SOURCE_DIR;
+
+// The file URI of the absolute `path`: file:///C:/x for C:/x.
+std::string fileUri(const std::string& path) {
+  return "file://" + std::string(path.front() == '/' ? "" : "/") + path;
+}
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -32,33 +36,8 @@ std::string readFile(const std::string& path) {
 // The server as a child process with its standard input and output on pipes.
 class Server {
  public:
-  Server() {
-    int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0)
-      throw std::runtime_error("pipe");
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(in[0], 0);
-      dup2(out[1], 1);
-      execl(QUORLIN_VALIDATE_PATH, QUORLIN_VALIDATE_PATH, "--lsp", nullptr);
-      _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    to_ = in[1];
-    from_ = out[0];
-  }
-  ~Server() {
-    close(to_);
-    close(from_);
-    if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  void sendRaw(const std::string& bytes) {
-    ASSERT_EQ(write(to_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  }
+  Server() : program_(QUORLIN_VALIDATE_PATH, {"--lsp"}) {}
+  void sendRaw(const std::string& bytes) { ASSERT_TRUE(program_.write(bytes)); }
   void send(const Json& message) {
     std::string body = message.dump();
     sendRaw("Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
@@ -75,9 +54,8 @@ class Server {
           return message;
         }
       }
-      pollfd p{from_, POLLIN, 0};
       char chunk[65536];
-      ssize_t n = poll(&p, 1, 10000) == 1 ? read(from_, chunk, sizeof(chunk)) : 0;
+      long n = program_.read(chunk, sizeof(chunk), std::chrono::seconds(10));
       if (n <= 0)
         return nullptr;
       buffer_.append(chunk, static_cast<std::size_t>(n));
@@ -90,18 +68,10 @@ class Server {
       message = receive();
     return message;
   }
-  int wait() {
-    int status = 0;
-    for (int i = 0; i < 500 && waitpid(pid_, &status, WNOHANG) == 0; ++i)
-      usleep(10000);
-    pid_t done = waitpid(pid_, &status, WNOHANG);
-    pid_ = -1;
-    return done == 0 || !WIFEXITED(status) ? -1 : WEXITSTATUS(status);
-  }
+  int wait() { return program_.wait(); }
 
  private:
-  pid_t pid_ = -1;
-  int to_ = -1, from_ = -1;
+  PipedProgram program_;
   std::string buffer_;
 };
 
@@ -145,21 +115,26 @@ std::string labelsText(const Json& response) {
 
 // Compares `transcript` with the file `name` of tests/lsp (rewritten with QUORLIN_UPDATE_GOLDEN).
 void expectTranscript(const std::string& name, const std::string& transcript) {
-  const std::string expectedPath = kSource + "/tests/lsp/" + name;
+  std::string expectedPath = kSource + "/tests/lsp/" + name;
+#ifdef _WIN32
+  // Where a path shows with Windows' separators, Windows has a transcript of its own.
+  if (std::filesystem::exists(expectedPath + ".windows"))
+    expectedPath += ".windows";
+#endif
   if (std::getenv("QUORLIN_UPDATE_GOLDEN"))
     std::ofstream(expectedPath, std::ios::binary) << transcript;
   EXPECT_EQ(readFile(expectedPath), transcript);
 }
 
 TEST(LanguageServerSession, AnswersAsTheTranscriptSays) {
-  const std::string uri = "file://" + kSource + "/examples/invalid.cfg";
+  const std::string uri = fileUri(kSource) + "/examples/invalid.cfg";
   std::string text = readFile(kSource + "/examples/invalid.cfg");
   Server server;
   std::string transcript;
   server.send(
       request(1, "initialize",
-              {{"processId", getpid()},
-               {"rootUri", "file://" + kSource},
+              {{"processId", currentProcessId()},
+               {"rootUri", fileUri(kSource)},
                {"capabilities",
                 {{"textDocument", {{"publishDiagnostics", {{"relatedInformation", true}}}}}}},
                {"initializationOptions", {{"dpLists", {"examples/plant.dpl"}}}}}));
@@ -233,18 +208,26 @@ TEST(LanguageServerSession, AnswersAsTheTranscriptSays) {
 
 // Input that crashed the server or was misread: each answered, and the session goes on.
 TEST(LanguageServerSession, OutlastsHostileInput) {
-  const std::string uri = "file://" + kSource + "/examples/edited.cfg";
-  char dir[] = "/tmp/quorlin-lsp-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string uri = fileUri(kSource) + "/examples/edited.cfg";
+  const ScratchDir scratch;
+  const std::string& dir = scratch.path();
   std::string dottedKeys = "[a";
   for (int i = 0; i < 100000; ++i)
     dottedKeys += ".a";
-  std::ofstream(std::string(dir) + "/.quorlin-validate.toml") << "\n" << dottedKeys << "]\n";
-  std::ofstream(std::string(dir) + "/big.dpl").close();
+  std::ofstream(dir + "/.quorlin-validate.toml") << "\n" << dottedKeys << "]\n";
+  std::ofstream(dir + "/big.dpl").close();
+  // The scratch directory, as given and as Windows shows it, is DIR in the transcript.
+  auto hideDir = [&](std::string text) {
+    for (const std::string& form : {dir, std::filesystem::path(dir).make_preferred().string()}) {
+      for (std::size_t at = text.find(form); at != std::string::npos; at = text.find(form, at))
+        text.replace(at, form.size(), "DIR");
+    }
+    return text;
+  };
   Server server;
   std::string transcript;
   server.send(request(1, "initialize",
-                      {{"rootUri", "file://" + kSource},
+                      {{"rootUri", fileUri(kSource)},
                        {"initializationOptions", {{"dpLists", {"examples/plant.dpl"}}}}}));
   transcript += "sync kind " +
                 server.receive()["result"]["capabilities"]["textDocumentSync"]["change"].dump() +
@@ -292,7 +275,7 @@ TEST(LanguageServerSession, OutlastsHostileInput) {
   // Without the editor's lists the project file counts: one beside the document.
   server.send(notification("workspace/didChangeConfiguration",
                            {{"settings", {{"quorlin", {{"dpLists", Json::array()}}}}}}));
-  const std::string besideProject = "file://" + std::string(dir) + "/a.cfg";
+  const std::string besideProject = fileUri(dir + "/a.cfg");
   server.send(
       notification("textDocument/didOpen",
                    {{"textDocument", {{"uri", besideProject}, {"version", 1}, {"text", "\n"}}}}));
@@ -300,42 +283,38 @@ TEST(LanguageServerSession, OutlastsHostileInput) {
   while (published.is_object() && published["params"]["uri"] != besideProject)
     published = server.receive("textDocument/publishDiagnostics");
   std::string deepProject = diagnosticsText(published);
-  deepProject.replace(deepProject.find(dir), std::strlen(dir), "DIR");
-  transcript += "project file with 100,000 dotted keys: " + deepProject;
+  transcript += "project file with 100,000 dotted keys: " + hideDir(deepProject);
   // A list too large to read on the message loop: a 1 GiB sparse file.
   std::filesystem::resize_file(std::filesystem::path(dir) / "big.dpl", 1u << 30);
-  server.send(
-      notification("workspace/didChangeConfiguration",
-                   {{"settings", {{"quorlin", {{"dpLists", {std::string(dir) + "/big.dpl"}}}}}}}));
+  server.send(notification("workspace/didChangeConfiguration",
+                           {{"settings", {{"quorlin", {{"dpLists", {dir + "/big.dpl"}}}}}}}));
   published = server.receive("textDocument/publishDiagnostics");
   while (published.is_object() && published["params"]["uri"] != besideProject)
     published = server.receive("textDocument/publishDiagnostics");
   std::string large = diagnosticsText(published);
-  large.replace(large.find(dir), std::strlen(dir), "DIR");
-  transcript += "DP list of 1 GiB: " + large;
+  transcript += "DP list of 1 GiB: " + hideDir(large);
   server.send(request(4, "shutdown", nullptr));
   transcript += "shutdown: " + server.receive("responses only").dump() + "\n";
-  std::filesystem::remove_all(dir);
   expectTranscript("hostile.expected", transcript);
 }
 
 // A client that announces no capabilities, a config in a project's subfolder with text beyond
 // ASCII, a burst of changes, and a .cfg file of no project.
 TEST(LanguageServerSession, PlainClientAsTheTranscriptSays) {
-  char dirTemplate[] = "/tmp/quorlin-lsp-XXXXXX";
-  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-  const std::string dir = dirTemplate;
+  const ScratchDir scratch;
+  const std::string& dir = scratch.path();
   std::ofstream(dir + "/.quorlin-validate.toml")
       << "dp-lists = [\"" << kSource << "/examples/plant.dpl\"]\n";
-  mkdir((dir + "/plant").c_str(), 0700);
-  const std::string uri = "file://" + dir + "/plant/a.cfg";
+  std::filesystem::create_directory(dir + "/plant");
+  const std::string uri = fileUri(dir + "/plant/a.cfg");
   // U+00F6 is one UTF-16 unit in two bytes, U+1F600 two units in four bytes.
   std::string text =
       "[PS1 _instance_of_ PowerSupply]\ndpe=PS1.voltage\nproperty=Voltage\n"
       "direction=in/out\nvalue=fl\xF0\x9F\x98\x80\xC3\xB6t\n";
   Server server;
   std::string transcript;
-  server.send(request(1, "initialize", {{"processId", getpid()}, {"rootUri", "file://" + dir}}));
+  server.send(
+      request(1, "initialize", {{"processId", currentProcessId()}, {"rootUri", fileUri(dir)}}));
   server.receive();
   server.send(notification("initialized", Json::object()));
   server.send(
@@ -366,7 +345,6 @@ TEST(LanguageServerSession, PlainClientAsTheTranscriptSays) {
   transcript += "shutdown: " + server.receive().dump() + "\n";
   server.send(notification("exit", nullptr));
   transcript += "exit code " + std::to_string(server.wait()) + "\n";
-  std::filesystem::remove_all(dir);
   expectTranscript("plain_client.expected", transcript);
 }
 
@@ -399,8 +377,8 @@ TEST(LanguageServerSession, BurstOfChangesIsValidatedOnce) {
           published.push_back(message["params"].value("version", -1L));
       },
       quiet);
-  const std::string uri = "file://" + kSource + "/examples/valid.cfg";
-  server.handle(request(1, "initialize", {{"rootUri", "file://" + kSource}}).dump());
+  const std::string uri = fileUri(kSource) + "/examples/valid.cfg";
+  server.handle(request(1, "initialize", {{"rootUri", fileUri(kSource)}}).dump());
   server.handle(notification("textDocument/didOpen",
                              {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", "[A]\n"}}}})
                     .dump());

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 
 #include "tests/support/ScratchDir.hpp"
@@ -37,12 +39,15 @@ constexpr int kSetupFailed = 125;
 
 // In the child: standard streams to the files, then the limits.
 void prepareChild(const ScratchDir& files, const ChildLimits& limits) {
-  const int in = open("/dev/null", O_RDONLY);
+  const int in = open(limits.inputFile.empty() ? "/dev/null" : limits.inputFile.c_str(), O_RDONLY);
   const int out = open(files.at("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
   const int err = open(files.at("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
   if (in < 0 || out < 0 || err < 0 || dup2(in, STDIN_FILENO) < 0 || dup2(out, STDOUT_FILENO) < 0 ||
       dup2(err, STDERR_FILENO) < 0) {
     setupFailed("standard streams");
+  }
+  if (!limits.workingDirectory.empty() && chdir(limits.workingDirectory.c_str()) != 0) {
+    setupFailed("working directory");
   }
   if (limits.withoutRoot && geteuid() == 0) {
     if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) {
@@ -167,6 +172,67 @@ ChildResult runProgram(const std::string& program, const std::vector<std::string
 
 bool runningAsRoot() {
   return geteuid() == 0;
+}
+
+}  // namespace trel::quorlinsrv::test
+
+namespace trel::quorlinsrv::test {
+
+PipedProgram::PipedProgram(const std::string& program, const std::vector<std::string>& args) {
+  int in[2], out[2];
+  if (pipe(in) != 0 || pipe(out) != 0)
+    throw std::runtime_error("pipe");
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& arg : args)
+    argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(in[0], 0);
+    dup2(out[1], 1);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  to_ = in[1];
+  from_ = out[0];
+}
+
+PipedProgram::~PipedProgram() {
+  close(static_cast<int>(to_));
+  close(static_cast<int>(from_));
+  if (pid_ > 0 && waitpid(static_cast<pid_t>(pid_), nullptr, WNOHANG) == 0) {
+    kill(static_cast<pid_t>(pid_), SIGKILL);
+    waitpid(static_cast<pid_t>(pid_), nullptr, 0);
+  }
+}
+
+bool PipedProgram::write(const std::string& bytes) {
+  return ::write(static_cast<int>(to_), bytes.data(), bytes.size()) ==
+         static_cast<ssize_t>(bytes.size());
+}
+
+long PipedProgram::read(char* buffer, std::size_t size, std::chrono::milliseconds timeout) {
+  pollfd p{static_cast<int>(from_), POLLIN, 0};
+  ssize_t n = poll(&p, 1, static_cast<int>(timeout.count())) == 1
+                  ? ::read(static_cast<int>(from_), buffer, size)
+                  : 0;
+  return n < 0 ? 0 : static_cast<long>(n);
+}
+
+int PipedProgram::wait() {
+  int status = 0;
+  const auto pid = static_cast<pid_t>(pid_);
+  for (int i = 0; i < 500 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+    usleep(10000);
+  pid_t done = waitpid(pid, &status, WNOHANG);
+  pid_ = -1;
+  return done == 0 || !WIFEXITED(status) ? -1 : WEXITSTATUS(status);
+}
+
+long currentProcessId() {
+  return static_cast<long>(getpid());
 }
 
 }  // namespace trel::quorlinsrv::test

@@ -2,6 +2,7 @@
 // it runs and can run it with limits: a deadline, an address-space limit, without root's rights.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -16,6 +17,8 @@ struct ChildLimits {
   std::uint64_t residentBytes = std::uint64_t{4} << 30;
   std::uint64_t addressSpaceBytes = 0;  // RLIMIT_AS of the child; 0 leaves it as it is
   bool withoutRoot = false;             // run as user and group nobody when started as root
+  std::string inputFile;                // standard input from this file instead of the null device
+  std::string workingDirectory;         // started there instead of here
 };
 
 struct ChildResult {
@@ -30,13 +33,38 @@ struct ChildResult {
   std::string describe() const;
 };
 
+#ifndef _WIN32
 // Runs `body` in a forked child; what it returns is the child's standard output, and it exits 0.
 // The caller should be single-threaded while this runs.
 ChildResult runInChild(const std::function<std::string()>& body, const ChildLimits& limits = {});
+#endif
 
-// Runs `program` with `args`, standard input from /dev/null.
+// Runs `program` with `args`. On Windows only the deadline of `limits` holds.
 ChildResult runProgram(const std::string& program, const std::vector<std::string>& args,
                        const ChildLimits& limits = {});
+
+// A program running with its standard input and output on pipes to this process.
+class PipedProgram {
+ public:
+  PipedProgram(const std::string& program, const std::vector<std::string>& args);
+  // Kills the program when it still runs.
+  ~PipedProgram();
+  PipedProgram(const PipedProgram&) = delete;
+  PipedProgram& operator=(const PipedProgram&) = delete;
+
+  bool write(const std::string& bytes);
+  // Up to `size` bytes of its output; 0 at its end or after `timeout` without any.
+  long read(char* buffer, std::size_t size, std::chrono::milliseconds timeout);
+  // Its exit status once it ended (waiting up to five seconds), else -1.
+  int wait();
+
+ private:
+  long pid_ = -1;
+  std::intptr_t to_ = -1, from_ = -1;  // descriptors, or handles on Windows
+};
+
+// The identifier of this process, as a language client names itself to the server.
+long currentProcessId();
 
 // True when this process runs as root, whose rights the permission tests must give up.
 bool runningAsRoot();

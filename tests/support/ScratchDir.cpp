@@ -1,6 +1,10 @@
 #include "tests/support/ScratchDir.hpp"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -41,6 +45,21 @@ std::string quoted(const std::string& text) {
   return out + "\"";
 }
 
+#ifdef _WIN32
+ScratchDir::ScratchDir() {
+  static unsigned count = 0;
+  std::filesystem::path base = std::filesystem::temp_directory_path();
+  std::error_code error;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    auto dir = base / ("quorlin-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                       std::to_string(count++));
+    if (std::filesystem::create_directory(dir, error))
+      path_ = dir.generic_string();
+  }
+  if (path_.empty())
+    throw std::runtime_error("cannot make a scratch directory for a test");
+}
+#else
 ScratchDir::ScratchDir() {
   const char* base = std::getenv("TMPDIR");
   path_ = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/quorlin-test-XXXXXX";
@@ -48,6 +67,7 @@ ScratchDir::ScratchDir() {
     throw std::runtime_error("cannot make a scratch directory for a test");
   }
 }
+#endif
 
 ScratchDir::~ScratchDir() {
   std::error_code ignored;

@@ -4,6 +4,8 @@
 // A `cmd` that starts with "$ " is a whole shell command instead, which finds the program on PATH
 // as quorlin-validate: for cases that make a device or FIFO first, or send the program a signal.
 // The cases run on a copy of cli_cases/ in a temporary directory, each in its own subdirectory.
+// On Windows the arguments are split as the shell would (quotes, globs, "< FILE"), and whole
+// shell commands are skipped.
 // In `cmd` and `expected`, @SRC@ and @BUILD@ stand for the source and the build tree; in
 // `expected`, @WORK@ for the temporary directory. Rewriting the expected files from what the
 // program does is a deliberate act, to be reviewed with `git diff`:
@@ -14,6 +16,7 @@
 #include <map>
 #include <utility>
 
+#include "platform/Files.hpp"
 #include "tests/support/ChildProcess.hpp"
 #include "tests/support/ScratchDir.hpp"
 
@@ -24,11 +27,16 @@ namespace fs = std::filesystem;
 
 const fs::path kCases = fs::path(QUORLIN_SOURCE_DIR) / "tests/tools/cli_cases";
 
+// The libraries that cases load, as `cmd` names them and where this build made them.
+const std::pair<std::string, std::string> kLibraries[] = {
+    {"@BUILD@/tests/tools/misbehaving_module.so", QUORLIN_MISBEHAVING_MODULE},
+    {"@BUILD@/host/libstandin_host.so", QUORLIN_HOST_LIBRARY}};
+
 std::map<std::string, std::string> snapshot(const fs::path& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     if (entry.is_regular_file())
-      files[fs::relative(entry.path(), root).string()] = readBytes(entry.path().string());
+      files[fs::relative(entry.path(), root).generic_string()] = readBytes(entry.path().string());
   }
   return files;
 }
@@ -52,6 +60,47 @@ std::string describeRun(const ChildResult& result, const std::map<std::string, s
   return text;
 }
 
+#ifdef _WIN32
+// The words of `cmd` as a POSIX shell splits them, globs matched in `dir`; "< FILE" sets `input`.
+std::vector<std::string> shellWords(const std::string& cmd, const fs::path& dir,
+                                    std::string& input) {
+  std::vector<std::string> words;
+  bool redirect = false;
+  for (std::size_t at = 0; at < cmd.size();) {
+    if (cmd[at] == ' ') {
+      ++at;
+      continue;
+    }
+    std::string word;
+    bool quoted = false, glob = false;
+    for (; at < cmd.size() && cmd[at] != ' '; ++at) {
+      if (cmd[at] == '\'' || cmd[at] == '"') {
+        std::size_t end = cmd.find(cmd[at], at + 1);
+        word += cmd.substr(at + 1, end - at - 1);
+        quoted = true;
+        at = end;
+      } else {
+        glob = glob || cmd[at] == '*';
+        word += cmd[at];
+      }
+    }
+    if (!quoted && word == "<") {
+      redirect = true;
+    } else if (redirect) {
+      input = (dir / word).string();
+      redirect = false;
+    } else if (glob) {
+      std::string root = dir.string() + "/";
+      for (std::string match : platform::matchingFiles(root + word))
+        words.push_back(match.substr(root.size()));
+    } else {
+      words.push_back(word);
+    }
+  }
+  return words;
+}
+#endif
+
 class CliCases : public testing::TestWithParam<std::string> {};
 
 TEST_P(CliCases, MatchExpected) {
@@ -63,23 +112,47 @@ TEST_P(CliCases, MatchExpected) {
   const fs::path caseDir = fs::path(work) / GetParam();
   std::string cmd = readBytes((caseDir / "cmd").string());
   cmd = cmd.substr(0, cmd.find('\n'));
+  for (const auto& [name, path] : kLibraries) {
+    for (std::size_t at = cmd.find(name); at != std::string::npos; at = cmd.find(name, at))
+      cmd.replace(at, name.size(), path);
+  }
   for (const auto& [name, path] : {std::pair<std::string, std::string>{"@SRC@", QUORLIN_SOURCE_DIR},
                                    {"@BUILD@", QUORLIN_BINARY_DIR}}) {
     for (std::size_t at = cmd.find(name); at != std::string::npos; at = cmd.find(name, at))
       cmd.replace(at, name.size(), path);
   }
   auto before = snapshot(work);
+#ifdef _WIN32
+  if (cmd.compare(0, 2, "$ ") == 0 || cmd.find("/dev/") != std::string::npos)
+    GTEST_SKIP() << "a POSIX shell command or device: " << cmd;
+  ChildLimits how;
+  how.workingDirectory = caseDir.string();
+  std::vector<std::string> args = shellWords(cmd, caseDir, how.inputFile);
+  ChildResult result = runProgram(QUORLIN_VALIDATE_PATH, args, how);
+#else
   std::string shell = cmd.compare(0, 2, "$ ") == 0
                           ? "cd \"$0\" && PATH=\"${1%/*}:$PATH\" && " + cmd.substr(2)
                           : "cd \"$0\" && exec \"$1\" " + cmd;
   ChildResult result =
       runProgram("/bin/sh", {"-c", shell, caseDir.string(), QUORLIN_VALIDATE_PATH});
+#endif
   auto after = snapshot(work);
   // Paths that differ from one machine or run to the next.
   std::string actual = describeRun(result, before, after);
-  for (const auto& [path, name] : {std::pair<std::string, std::string>{work, "@WORK@"},
-                                   {QUORLIN_BINARY_DIR, "@BUILD@"},
-                                   {QUORLIN_SOURCE_DIR, "@SRC@"}}) {
+  // Each as given, as Windows shows it, and with a drive's colon escaped as the GitHub format does.
+  std::vector<std::pair<std::string, std::string>> machinePaths;
+  auto add = [&](const std::string& path, const std::string& name) {
+    machinePaths.emplace_back(fs::path(path).make_preferred().string(), name);
+    machinePaths.emplace_back(path, name);
+    if (path.size() > 1 && path[1] == ':')
+      machinePaths.emplace_back(path.substr(0, 1) + "%3A" + path.substr(2), name);
+  };
+  for (const auto& [name, path] : kLibraries)
+    add(path, name);
+  add(work, "@WORK@");
+  add(QUORLIN_BINARY_DIR, "@BUILD@");
+  add(QUORLIN_SOURCE_DIR, "@SRC@");
+  for (const auto& [path, name] : machinePaths) {
     for (std::size_t at = actual.find(path); at != std::string::npos; at = actual.find(path, at))
       actual.replace(at, path.size(), name);
   }
@@ -87,7 +160,13 @@ TEST_P(CliCases, MatchExpected) {
     if (before.count(name) == 0)
       fs::remove(fs::path(work) / name);
   }
-  const fs::path expected = kCases / GetParam() / "expected";
+  // Where the system's own words differ (a loader's message), Windows has an expected file of its
+  // own.
+  fs::path expected = kCases / GetParam() / "expected";
+#ifdef _WIN32
+  if (fs::exists(kCases / GetParam() / "expected.windows"))
+    expected += ".windows";
+#endif
   EXPECT_EQ(actual, expectedText(expected.string(), actual)) << "cmd: " << cmd;
 }
 

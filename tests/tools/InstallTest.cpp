@@ -51,10 +51,12 @@ TEST(InstallTree, RunsFromAnyPrefix) {
 TEST(DebianPackage, ProgramRunsFromTheUnpackedPackage) {
   const ScratchDir scratch;
   const std::string& dir = scratch.path();
+  ChildLimits slow;
+  slow.timeoutSeconds = 300;
   ChildResult pack = runProgram(
       QUORLIN_CPACK,
       {"-G", "DEB", "-B", dir, "--config", std::string(QUORLIN_BINARY_DIR) + "/CPackConfig.cmake"},
-      ChildLimits{300});
+      slow);
   ASSERT_TRUE(pack.exitedWith(0)) << pack.out << pack.err;
   ChildResult unpack =
       runProgram("/bin/sh", {"-c", "dpkg-deb -x " + dir + "/*.deb " + dir + "/root"});

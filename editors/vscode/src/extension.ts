@@ -33,8 +33,12 @@ async function claim(document: vscode.TextDocument): Promise<void> {
   }
 }
 
+// The program a platform package brings in server/ (the module and host libraries beside it),
+// unless quorlin.path names one; else the one on PATH.
+let bundled: string | undefined;
+
 function serverOptions(): ServerOptions {
-  return { command: setting('path', '') || 'quorlin-validate', args: ['--lsp'] };
+  return { command: setting('path', '') || bundled || 'quorlin-validate', args: ['--lsp'] };
 }
 
 async function start(): Promise<void> {
@@ -52,6 +56,9 @@ async function start(): Promise<void> {
 }
 
 export async function activate(context: vscode.ExtensionContext): Promise<void> {
+  const program = process.platform === 'win32' ? 'quorlin-validate.exe' : 'bin/quorlin-validate';
+  const inPackage = path.join(context.extensionPath, 'server', program);
+  bundled = fs.existsSync(inPackage) ? inPackage : undefined;
   context.subscriptions.push(
     vscode.workspace.onDidOpenTextDocument(claim),
     vscode.workspace.onDidChangeConfiguration(async (event) => {

@@ -1,4 +1,4 @@
-#include "cli/OutputFile.hpp"
+#include "platform/OutputFile.hpp"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -18,29 +18,6 @@ mode_t modeForNewFile() {
   mode_t mask = umask(0);
   umask(mask);
   return 0666 & ~mask;
-}
-
-// ".cfg" of "m/plant.cfg"; "" when the last path component has no dot after its first byte.
-std::string extensionOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-  std::size_t dot = path.rfind('.');
-  return dot == std::string::npos || dot <= start ? std::string() : path.substr(dot);
-}
-
-bool writeAll(int fd, const char* data, std::size_t left, int& savedErrno) {
-  while (left > 0) {
-    ssize_t written = write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR)
-        continue;
-      savedErrno = errno;
-      return false;
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
-  }
-  return true;
 }
 
 // The one temporary file name that exists on disk while a run writes its output, for the
@@ -146,40 +123,19 @@ bool nameBeside(int fd, const std::string& target) {
 
 }  // namespace
 
-bool DescriptorOutput::flushAll() {
-  std::size_t size = static_cast<std::size_t>(pptr() - pbase());
-  setp(buffer_, buffer_ + sizeof(buffer_));
-  return errno_ == 0 && writeAll(fd_, buffer_, size, errno_);
-}
-
-DescriptorOutput::int_type DescriptorOutput::overflow(int_type c) {
-  if (!flushAll())
-    return traits_type::eof();
-  if (!traits_type::eq_int_type(c, traits_type::eof())) {
-    *pptr() = traits_type::to_char_type(c);
-    pbump(1);
-  }
-  return traits_type::not_eof(c);
-}
-
-std::string refuseOutput(const std::string& path, const std::vector<std::string>& inputs,
-                         const std::vector<std::string>& inputsByExtension) {
-  struct stat target;
-  bool exists = stat(path.c_str(), &target) == 0;
-  for (const std::string& input : inputs) {
-    struct stat info;
-    if (input == path || (exists && stat(input.c_str(), &info) == 0 &&
-                          info.st_dev == target.st_dev && info.st_ino == target.st_ino))
-      return path + ": error: --output names an input (" + input + "); nothing was written";
-  }
-  std::string extension = extensionOf(path);
-  for (const std::string& input : inputsByExtension) {
-    if (!extension.empty() && extensionOf(input) == extension) {
-      return path + ": error: --output ends in " + extension + " like the input " + input +
-             " (a file name forgotten before a glob?); nothing was written";
+bool DescriptorOutput::writeAll(int fd, const char* data, std::size_t left, int& savedErrno) {
+  while (left > 0) {
+    ssize_t written = write(fd, data, left);
+    if (written < 0) {
+      if (errno == EINTR)
+        continue;
+      savedErrno = errno;
+      return false;
     }
+    data += written;
+    left -= static_cast<std::size_t>(written);
   }
-  return "";
+  return true;
 }
 
 std::unique_ptr<OutputDestination> OutputDestination::open(const std::string& path,

@@ -1,8 +1,8 @@
 // Where the program's output goes: standard output; a regular file that appears complete or not at
 // all (written to an unnamed temporary file, named beside the target only to be renamed over it);
 // or a character device or FIFO, written in place. All are written as the output is formatted, so
-// a report is never held whole in memory. Every POSIX call of the program's output is in
-// OutputFile.cpp.
+// a report is never held whole in memory. What the systems do differently is in
+// OutputFilePosix.cpp and OutputFileWindows.cpp.
 #pragma once
 
 #include <memory>
@@ -30,6 +30,9 @@ class DescriptorOutput : public std::streambuf {
   int sync() override { return flushAll() ? 0 : -1; }
 
  private:
+  // Writes all `size` bytes at `data` to `fd`; false with `savedErrno` set when it cannot.
+  static bool writeAll(int fd, const char* data, std::size_t size, int& savedErrno);
+
   int fd_;
   int errno_ = 0;
   char buffer_[1 << 16];

@@ -1,4 +1,4 @@
-#include "common/MemoryFile.hpp"
+#include "platform/MemoryFile.hpp"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -35,6 +35,10 @@ void MemoryFile::append(std::string_view text) {
       throw std::system_error(errno, std::generic_category(), "writing a memory file");
     text.remove_prefix(static_cast<std::size_t>(written));
   }
+}
+
+int MemoryFile::appendStandardInput() {
+  return appendFrom(STDIN_FILENO);
 }
 
 int MemoryFile::appendFrom(int fd) {

@@ -1,0 +1,30 @@
+# The header-only dependencies of the Windows build, from Debian's Linux packages: each include
+# folder alone, through a staging folder of symbolic links, so that no other Linux header is seen.
+# GoogleTest is built from Debian's sources.
+set(staging ${CMAKE_BINARY_DIR}/staging/include)
+file(MAKE_DIRECTORY ${staging})
+foreach(folder boost CLI nlohmann toml++)
+  if(NOT EXISTS /usr/include/${folder})
+    message(FATAL_ERROR "/usr/include/${folder} is missing: install its Debian package")
+  endif()
+  file(CREATE_LINK /usr/include/${folder} ${staging}/${folder} SYMBOLIC)
+endforeach()
+foreach(target Boost::headers CLI11::CLI11 nlohmann_json::nlohmann_json tomlplusplus::tomlplusplus)
+  string(MAKE_C_IDENTIFIER ${target} name)
+  add_library(${name} INTERFACE IMPORTED GLOBAL)
+  target_include_directories(${name} SYSTEM INTERFACE ${staging})
+  add_library(${target} ALIAS ${name})
+endforeach()
+# The subdirectories' find_package calls for these keep to the targets above.
+set(QUORLIN_STAGED_PACKAGES Boost CLI11 nlohmann_json tomlplusplus GTest)
+macro(find_package name)
+  if(NOT "${name}" IN_LIST QUORLIN_STAGED_PACKAGES)
+    _find_package(${ARGV})
+  endif()
+endmacro()
+
+if(QUORLIN_BUILD_TESTS)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()

@@ -105,9 +105,17 @@ struct DpConfiguration::Store {
   }
 };
 
+namespace {
+DpConfiguration* selected = nullptr;
+}  // namespace
+
 DpConfiguration& DpConfiguration::instance() {
   static DpConfiguration configuration;
-  return configuration;
+  return selected != nullptr ? *selected : configuration;
+}
+
+void DpConfiguration::select(DpConfiguration* config) {
+  selected = config;
 }
 
 DpConfiguration::DpConfiguration() : store_(std::make_unique<Store>()) {}

@@ -40,8 +40,12 @@ class HOST_API DpConfiguration {
   // returns false to end the walk.
   using ElementVisitor = std::function<bool(std::string_view name, DpElementType type)>;
 
-  // The store that Manager's queries read.
+  // The store that Manager's queries read: the host's own, or the one selected.
   static DpConfiguration& instance();
+  // Makes `config` (null: the host's own) the store that Manager's queries read; the caller keeps
+  // it alive while it is selected. A program that switches between several sets of DP lists loads
+  // each set once, into a store of its own, and selects the one in force.
+  static void select(DpConfiguration* config);
 
   DpConfiguration();
   DpConfiguration(const DpConfiguration&) = delete;

@@ -462,36 +462,50 @@ Project* LanguageServer::projectFor(const std::string& path, std::string& error)
 }
 
 void LanguageServer::validate(const std::string& uri, Document& doc) {
-  Json diagnostics = Json::array();
+  // The notification is written as text, one diagnostic at a time: as one JSON value the
+  // diagnostics of a 5 MB document with a finding on each of its 68,000 blocks took 30 MB more.
+  std::string body = R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{)";
+  body += R"("uri":)" + Json(uri).dump(-1, ' ', false, Json::error_handler_t::replace);
+  body += R"(,"version":)" + std::to_string(doc.version) + R"(,"diagnostics":[)";
+  const std::size_t firstItem = body.size();
   std::vector<std::string_view> lines = splitLines(doc.text);
   auto lineLength = [&](unsigned line) {  // 1-based; 0 and lines past the end have none
     return line > 0 && line <= lines.size() ? utf16Length(lines[line - 1]) : 0;
   };
   auto diagnostic = [&](const Json& where, const std::string& code, const std::string& message) {
-    diagnostics.push_back({{"range", where},
-                           {"severity", kSeverityError},
-                           {"source", kSource},
-                           {"code", code},
-                           {"message", message}});
-    return &diagnostics.back();
+    return Json{{"range", where},
+                {"severity", kSeverityError},
+                {"source", kSource},
+                {"code", code},
+                {"message", message}};
+  };
+  auto write = [&](const Json& item) {
+    if (body.size() > firstItem)
+      body += ',';
+    body += item.dump(-1, ' ', false, Json::error_handler_t::replace);
   };
   std::string error;
   Project* project = projectFor(doc.path, error);
   if (!project) {
     // Outside a project a .cfg file is no config of ours (setup.cfg, say): nothing to report.
   } else if (!error.empty()) {
-    diagnostic(range(0, 0, lineLength(1)), "dp-lists", error);
+    write(diagnostic(range(0, 0, lineLength(1)), "dp-lists", error));
   } else {
-    if (installed_ != project && project->install(error))
+    if (installed_ != project) {
+      project->install();
       installed_ = project;
-    FileOutcome outcome;
-    if (error.empty()) {
-      MemoryFile file(doc.text);
-      module_.validate(file.path(), true, outcome, error);
     }
-    if (!error.empty())
-      diagnostic(range(0, 0, lineLength(1)), "module", error);
-    std::vector<Finding> findings = findingsOf(outcome);
+    std::vector<Finding> findings;
+    {
+      FileOutcome outcome;  // gone before the diagnostics are written
+      if (error.empty()) {
+        MemoryFile file(doc.text);
+        module_.validate(file.path(), true, outcome, error);
+      }
+      if (!error.empty())
+        write(diagnostic(range(0, 0, lineLength(1)), "module", error));
+      findings = findingsOf(outcome);
+    }
     annotateFindings(doc.text, project->hints(), findings);
     for (const Finding& finding : findings) {
       ShownPosition at = shownPosition(finding);
@@ -503,7 +517,7 @@ void LanguageServer::validate(const std::string& uri, Document& doc) {
       Json where = {
           {"start", position(first - 1, at.column ? column(first, at.column) : 0)},
           {"end", position(last - 1, at.column ? column(last, at.endColumn) : lineLength(last))}};
-      Json& item = *diagnostic(where, finding.key, messageOf(finding, relatedInformation_));
+      Json item = diagnostic(where, finding.key, messageOf(finding, relatedInformation_));
       Json suggestions = Json::array();
       for (const Note& note : finding.notes) {
         if (relatedInformation_)
@@ -514,10 +528,11 @@ void LanguageServer::validate(const std::string& uri, Document& doc) {
       }
       if (!suggestions.empty())
         item["data"] = {{"suggestions", std::move(suggestions)}};
+      write(item);
     }
   }
-  notify("textDocument/publishDiagnostics",
-         {{"uri", uri}, {"version", doc.version}, {"diagnostics", std::move(diagnostics)}});
+  body += "]}}";
+  send_(body);
 }
 
 Json LanguageServer::completion(const Json& params) {

@@ -74,39 +74,39 @@ bool Project::refresh() {
     }
   }
   stamps_ = stamps();  // the lists the project file names now
-  lists_.assign(dpLists_.size(), DpList());
+  std::vector<DpList> lists(dpLists_.size());
   for (std::size_t i = 0; i < dpLists_.size() && error_.empty(); ++i) {
     error_ = refuseLargeDpList(dpLists_[i]);
     if (error_.empty())
-      readDpListFile(dpLists_[i], lists_[i], error_);
+      readDpListFile(dpLists_[i], lists[i], error_);
   }
   config_.clear();
   std::vector<DpListSummary> summaries;
-  std::string loadError;
-  if (error_.empty() && !install(loadError))
-    error_ = loadError;
-  else if (error_.empty())
-    loadDpLists(lists_, config_, summaries, loadError);  // as the host took them
+  if (error_.empty())
+    loadDpLists(lists, config_, summaries, error_);
   if (!error_.empty()) {
-    lists_.clear();
+    lists.clear();
     config_.clear();
   }
-  index();
+  install();
+  index(lists);
   hints_ = std::make_unique<HintSources>(config_);
   return true;
 }
 
-bool Project::install(std::string& error) const {
-  DpConfiguration& config = DpConfiguration::instance();
-  config.clear();
-  std::vector<DpListSummary> summaries;
-  return loadDpLists(lists_, config, summaries, error);
+Project::~Project() {
+  if (&DpConfiguration::instance() == &config_)
+    DpConfiguration::select(nullptr);
 }
 
-void Project::index() {
+void Project::install() {
+  DpConfiguration::select(&config_);
+}
+
+void Project::index(const std::vector<DpList>& lists) {
   leaves_.clear();
   aliases_.clear();
-  for (const DpList& list : lists_)
+  for (const DpList& list : lists)
     aliases_.insert(aliases_.end(), list.aliases.begin(), list.aliases.end());
   // The leaves as validation finds them, through the configuration's own walk.
   std::size_t bytes = 0;

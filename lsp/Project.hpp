@@ -1,6 +1,6 @@
 // The DP lists of one project as the language server uses them: read once, read again when one of
-// the files changes, loaded into the host's configuration for the documents of that project, and
-// indexed for completion and hover.
+// the files changes, loaded once into a configuration that the host's queries read while the
+// project is installed and that hints, completion and hover read too.
 #pragma once
 
 #include <map>
@@ -23,9 +23,12 @@ class Project {
  public:
   // The lists `dpLists`, or with `projectFile` (not "") the lists that it names.
   Project(std::vector<std::string> dpLists, std::string projectFile);
+  ~Project();
+  Project(const Project&) = delete;
+  Project& operator=(const Project&) = delete;
 
   // Reads the project file and the lists when one of them changed since the last read, or never
-  // was read. True when it read them (successfully or not).
+  // was read, and installs them. True when it read them (successfully or not).
   bool refresh();
   // "" when the lists were read and loaded; otherwise the reader's or loader's message.
   const std::string& error() const { return error_; }
@@ -33,8 +36,8 @@ class Project {
   // The names for the notes below findings; the server adds the allowed words.
   HintSources& hints() { return *hints_; }
 
-  // Loads the lists into the host's configuration (which may hold another project's).
-  bool install(std::string& error) const;
+  // Makes the lists as loaded the host's configuration, in place of another project's.
+  void install();
 
   // The lists as read, with the lines that define each name; empty when the project has an
   // error. Read on the first call after the files changed, so that only going to a definition
@@ -51,15 +54,14 @@ class Project {
   // What tells a changed file: modification time (to the nanosecond) and size, per watched file.
   using Stamp = std::tuple<long, long, long>;
   std::map<std::string, Stamp> stamps() const;
-  void index();
+  void index(const std::vector<DpList>& lists);
 
   std::vector<std::string> dpLists_;
   std::string projectFile_;
   std::map<std::string, Stamp> stamps_;  // what refresh() last saw
   bool read_ = false;
   std::string error_;
-  std::vector<DpList> lists_;
-  DpConfiguration config_;  // the lists loaded, for the names that hints and completion offer
+  DpConfiguration config_;  // the lists loaded: what validation, hints and completion look up
   std::vector<LeafElement> leaves_;
   std::vector<DpListAlias> aliases_;
   std::unique_ptr<HintSources> hints_;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -490,15 +491,25 @@ TEST(LanguageServerSession, AuthoringAsTheTranscriptSays) {
   expectTranscript("authoring.expected", transcript);
 }
 
+using trel::quorlinsrv::ModuleSession;
+using trel::quorlinsrv::lsp::Clock;
+using trel::quorlinsrv::lsp::LanguageServer;
+
+// The module for a server in this process; null, with the reason on the test's output, when it
+// does not load.
+std::unique_ptr<ModuleSession> openModule() {
+  std::string error;
+  std::unique_ptr<ModuleSession> module = ModuleSession::open(QUORLIN_MODULE_PATH, error);
+  if (!module)
+    ADD_FAILURE() << error;
+  return module;
+}
+
 // The server in this process with the clock in the test's hands: changes that come faster than
 // the quiet time are validated once, when it is over, as the last version.
 TEST(LanguageServerSession, BurstOfChangesIsValidatedOnce) {
-  using trel::quorlinsrv::ModuleSession;
-  using trel::quorlinsrv::lsp::Clock;
-  using trel::quorlinsrv::lsp::LanguageServer;
-  std::string error;
-  std::unique_ptr<ModuleSession> module = ModuleSession::open(QUORLIN_MODULE_PATH, error);
-  ASSERT_TRUE(module) << error;
+  std::unique_ptr<ModuleSession> module = openModule();
+  ASSERT_TRUE(module);
   std::vector<long> published;  // the versions of the diagnostics sent
   const std::chrono::milliseconds quiet(40);
   LanguageServer server(
@@ -527,6 +538,52 @@ TEST(LanguageServerSession, BurstOfChangesIsValidatedOnce) {
   server.validateDue(burst + quiet * 3);
   server.validateDue(burst + quiet * 6);
   EXPECT_EQ(published, (std::vector<long>{1, 4}));
+}
+
+// Documents of two projects validated in turn: each against its own project's DP lists, however
+// often the server switches between them.
+TEST(LanguageServerSession, EachDocumentUsesItsOwnProjectsLists) {
+  std::unique_ptr<ModuleSession> module = openModule();
+  ASSERT_TRUE(module);
+  char dirTemplate[] = "/tmp/quorlin-lsp-XXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  const std::string dir = dirTemplate;
+  std::map<std::string, std::string> published;  // the last diagnostics by URI
+  LanguageServer server(*module, [&](const std::string& body) {
+    Json message = Json::parse(body);
+    if (message.value("method", "") == "textDocument/publishDiagnostics")
+      published[message["params"]["uri"]] = diagnosticsText(message);
+  });
+  server.handle(request(1, "initialize", Json::object()).dump());
+  const std::string text = "[PS1]\ndpe=PS1.voltage\nproperty=Voltage\n";
+  // The plant's list has PS1; the other project's list has its type but not the data point.
+  auto project = [&](const std::string& name, const std::string& dpList) {
+    mkdir((dir + "/" + name).c_str(), 0700);
+    std::ofstream(dir + "/" + name + "/.quorlin-validate.toml")
+        << "dp-lists = [\"" << dpList << "\"]\n";
+    return "file://" + dir + "/" + name + "/a.cfg";
+  };
+  const std::string plant = project("plant", kSource + "/examples/plant.dpl");
+  std::ofstream(dir + "/other.dpl") << "# DpType\nTypeName\nPowerSupply.PowerSupply\t1#1\n"
+                                       "\tvoltage\t22#2\n";
+  const std::string other = project("other", dir + "/other.dpl");
+  std::vector<std::string> plantSeen, otherSeen;
+  for (int version = 1; version <= 3; ++version) {
+    for (const std::string& uri : {plant, other}) {
+      Json item = {{"uri", uri}, {"version", version}, {"text", text}};
+      server.handle(version == 1
+                        ? notification("textDocument/didOpen", {{"textDocument", item}}).dump()
+                        : notification("textDocument/didSave", {{"textDocument", item}}).dump());
+      server.validateDue(Clock::now() + std::chrono::seconds(1));
+    }
+    plantSeen.push_back(published[plant]);
+    otherSeen.push_back(published[other]);
+  }
+  std::filesystem::remove_all(dir);
+  EXPECT_EQ(plantSeen[0].find("Unknown DPE"), std::string::npos) << plantSeen[0];
+  EXPECT_NE(otherSeen[0].find("Unknown DPE PS1.voltage"), std::string::npos) << otherSeen[0];
+  EXPECT_EQ(plantSeen, std::vector<std::string>(3, plantSeen[0]));
+  EXPECT_EQ(otherSeen, std::vector<std::string>(3, otherSeen[0]));
 }
 
 }  // namespace

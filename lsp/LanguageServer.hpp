@@ -25,9 +25,13 @@ class LanguageServer {
  public:
   using Send = std::function<void(const std::string& body)>;
 
-  // `debounce`: how long a document must stay unchanged before it is validated again.
+  // How long a document must stay unchanged before it is validated again: long enough to take a
+  // paste or a client's burst of changes as one, short enough that a 10,000-block document (about
+  // 27 ms of validation) shows its diagnostics within 50 ms of the last keystroke.
+  static constexpr std::chrono::milliseconds kDebounce{15};
+
   LanguageServer(const ModuleSession& module, Send send,
-                 std::chrono::milliseconds debounce = std::chrono::milliseconds(25));
+                 std::chrono::milliseconds debounce = kDebounce);
 
   // Handles one message body. A body that is no JSON-RPC message gets an error response.
   void handle(const std::string& body);

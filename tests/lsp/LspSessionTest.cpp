@@ -381,9 +381,12 @@ TEST(LanguageServerSession, AuthoringAsTheTranscriptSays) {
   std::ofstream(dir + "/a.cfg") << text;
   std::ofstream(dir + "/b.cfg") << readFile(kSource + "/tests/lsp/authoring/b.cfg");
   const std::string uri = fileUri(dir + "/a.cfg"), listUri = fileUri(dir + "/plant.dpl");
+  // The scratch directory is DIR, and its URI file://DIR (Windows' has a third slash).
   auto shown = [&](std::string message) {
-    for (std::size_t at; (at = message.find(dir)) != std::string::npos;)
-      message.replace(at, dir.size(), "DIR");
+    for (const auto& [form, hidden] : {std::pair{fileUri(dir), "file://DIR"}, {dir, "DIR"}}) {
+      for (std::size_t at; (at = message.find(form)) != std::string::npos;)
+        message.replace(at, form.size(), hidden);
+    }
     return message;
   };
   Server server;
@@ -545,9 +548,8 @@ TEST(LanguageServerSession, BurstOfChangesIsValidatedOnce) {
 TEST(LanguageServerSession, EachDocumentUsesItsOwnProjectsLists) {
   std::unique_ptr<ModuleSession> module = openModule();
   ASSERT_TRUE(module);
-  char dirTemplate[] = "/tmp/quorlin-lsp-XXXXXX";
-  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-  const std::string dir = dirTemplate;
+  const ScratchDir scratch;
+  const std::string& dir = scratch.path();
   std::map<std::string, std::string> published;  // the last diagnostics by URI
   LanguageServer server(*module, [&](const std::string& body) {
     Json message = Json::parse(body);
@@ -558,10 +560,10 @@ TEST(LanguageServerSession, EachDocumentUsesItsOwnProjectsLists) {
   const std::string text = "[PS1]\ndpe=PS1.voltage\nproperty=Voltage\n";
   // The plant's list has PS1; the other project's list has its type but not the data point.
   auto project = [&](const std::string& name, const std::string& dpList) {
-    mkdir((dir + "/" + name).c_str(), 0700);
+    std::filesystem::create_directory(dir + "/" + name);
     std::ofstream(dir + "/" + name + "/.quorlin-validate.toml")
         << "dp-lists = [\"" << dpList << "\"]\n";
-    return "file://" + dir + "/" + name + "/a.cfg";
+    return fileUri(dir) + "/" + name + "/a.cfg";
   };
   const std::string plant = project("plant", kSource + "/examples/plant.dpl");
   std::ofstream(dir + "/other.dpl") << "# DpType\nTypeName\nPowerSupply.PowerSupply\t1#1\n"
@@ -579,7 +581,6 @@ TEST(LanguageServerSession, EachDocumentUsesItsOwnProjectsLists) {
     plantSeen.push_back(published[plant]);
     otherSeen.push_back(published[other]);
   }
-  std::filesystem::remove_all(dir);
   EXPECT_EQ(plantSeen[0].find("Unknown DPE"), std::string::npos) << plantSeen[0];
   EXPECT_NE(otherSeen[0].find("Unknown DPE PS1.voltage"), std::string::npos) << otherSeen[0];
   EXPECT_EQ(plantSeen, std::vector<std::string>(3, plantSeen[0]));

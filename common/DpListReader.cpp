@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -101,12 +102,16 @@ std::string withoutSystemPrefix(const std::string& name) {
 }
 
 Table headerTable(const std::vector<std::string>& columns) {
-  using Columns = std::vector<std::string>;
-  if (columns == Columns{"TypeName"})
+  // Compared in place: every row of a table is asked, and a list of strings per row cost more
+  // than the rest of the row.
+  auto are = [&columns](std::initializer_list<std::string_view> names) {
+    return std::equal(columns.begin(), columns.end(), names.begin(), names.end());
+  };
+  if (are({"TypeName"}))
     return Table::kTypes;
-  if (columns == Columns{"DpName", "TypeName"} || columns == Columns{"DpName", "TypeName", "ID"})
+  if (are({"DpName", "TypeName"}) || are({"DpName", "TypeName", "ID"}))
     return Table::kDataPoints;
-  if (columns == Columns{"AliasId", "AliasName", "CommentName"})
+  if (are({"AliasId", "AliasName", "CommentName"}))
     return Table::kAliases;
   for (std::string_view header : kForeignHeaders) {
     if (columns.front() == header)

@@ -113,7 +113,7 @@ bool readResultMapping(const MappingVar& mapping, FileOutcome& outcome, std::str
   }
   outcome.comment = comment->getValue().str();
   std::size_t count = syntax->getNumberOfItems();
-  outcome.blocks.assign(count, BlockOutcome());
+  outcome.blocks = std::vector<BlockOutcome>(count);
   for (std::size_t f = 0; f < kBlockFieldCount; ++f) {
     if (lists[f]->getNumberOfItems() != count) {
       error = std::string("the module's result lists differ in length (\"") +

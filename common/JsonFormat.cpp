@@ -43,11 +43,13 @@ class JsonWriter {
       flush();
     }
   }
-  // Starts the next member of an object ("key": ) or of an array (no key).
+  // Starts the next member of an object ("key": ) or of an array (no key). Names are the
+  // program's own printable ASCII, which needs no escaping.
   void key(std::string_view name) {
     element();
-    string(name);
-    buffer_ += ": ";
+    buffer_ += '"';
+    buffer_ += name;
+    buffer_ += "\": ";
   }
   void element() {
     if (!first_) {

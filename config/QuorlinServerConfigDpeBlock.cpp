@@ -118,10 +118,10 @@ bool QuorlinServerConfigDpeBlock::checkOccurrence(AttributeIndex index, bool man
 
 template <typename Code>
 bool QuorlinServerConfigDpeBlock::parseWord(AttributeIndex index,
-                                            bool (*parse)(std::string, Code&, std::string&),
+                                            bool (*parse)(std::string_view, Code&, std::string&),
                                             Code& code) {
   std::string error;
-  if (parse(std::string(values_[index]), code, error)) {
+  if (parse(values_[index], code, error)) {
     return true;
   }
   setAttributeError(index, std::move(error));

@@ -100,7 +100,8 @@ class QuorlinServerConfigDpeBlock {
   bool checkOccurrence(AttributeIndex index, bool mandatory);
   // Parses the attribute's word into `code`; a parse error becomes the attribute's error.
   template <typename Code>
-  bool parseWord(AttributeIndex index, bool (*parse)(std::string, Code&, std::string&), Code& code);
+  bool parseWord(AttributeIndex index, bool (*parse)(std::string_view, Code&, std::string&),
+                 Code& code);
 
   bool checkDirection();
   bool checkValueType();

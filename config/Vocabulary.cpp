@@ -1,5 +1,6 @@
 #include "config/Vocabulary.hpp"
 
+#include <functional>
 #include <iterator>
 #include <map>
 #include <utility>
@@ -14,7 +15,7 @@ namespace {
 
 // One vocabulary: its words ordered byte-wise, each with its code.
 template <class Code>
-using Vocabulary = std::map<std::string, Code>;
+using Vocabulary = std::map<std::string, Code, std::less<>>;
 
 // The value types' words are those of the converter registry's messages too.
 Vocabulary<ValueType> valueTypeVocabulary() {
@@ -44,7 +45,7 @@ const Vocabulary<TimeType> kTimeTypes = {
 
 template <class Code>
 bool parseWord(const Vocabulary<Code>& vocabulary, const MessageForm<1>& unknown,
-               const std::string& word, Code& code, std::string& error) {
+               std::string_view word, Code& code, std::string& error) {
   const auto found = vocabulary.find(word);
   if (found == vocabulary.end()) {
     error = unknown(word);
@@ -80,15 +81,15 @@ std::vector<std::string> wordsByCode(const Vocabulary<Code>& vocabulary) {
 
 }  // namespace
 
-bool parseValueType(std::string word, ValueType& code, std::string& error) {
+bool parseValueType(std::string_view word, ValueType& code, std::string& error) {
   return parseWord(kValueTypes, kUnknownValueType, word, code, error);
 }
 
-bool parseDirection(std::string word, Direction& code, std::string& error) {
+bool parseDirection(std::string_view word, Direction& code, std::string& error) {
   return parseWord(kDirections, kUnknownDirection, word, code, error);
 }
 
-bool parseTimeType(std::string word, TimeType& code, std::string& error) {
+bool parseTimeType(std::string_view word, TimeType& code, std::string& error) {
   return parseWord(kTimeTypes, kUnknownTimeType, word, code, error);
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/MessageForm.hpp"
@@ -46,9 +47,9 @@ inline constexpr MessageForm<1> kUnknownTimeType{{"unknown time type '", "'"}};
 // Word to code, by exact byte-wise comparison (nothing trimmed or folded). On success stores the
 // code and leaves `error` untouched; otherwise leaves `code` untouched, replaces `error` by
 // the vocabulary's unknown-word message and returns false.
-bool parseValueType(std::string word, ValueType& code, std::string& error);
-bool parseDirection(std::string word, Direction& code, std::string& error);
-bool parseTimeType(std::string word, TimeType& code, std::string& error);
+bool parseValueType(std::string_view word, ValueType& code, std::string& error);
+bool parseDirection(std::string_view word, Direction& code, std::string& error);
+bool parseTimeType(std::string_view word, TimeType& code, std::string& error);
 
 // Code to word; kUnknownName for a code without a word. The reference lives as long as the module.
 const std::string& valueTypeName(ValueType code);

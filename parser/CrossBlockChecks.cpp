@@ -64,6 +64,17 @@ bool comparable(const Aspect& aspect, const Block& block, const Block& reference
          referenceBlock.attributeError(aspect.source).empty();
 }
 
+// The block of `group` under `property`, or null; `next` walks `group` in property order, so a
+// caller that asks in that order compares each name about once instead of searching the map.
+const Block* walkTo(const DeviceGroup& group, DeviceGroup::Blocks::const_iterator& next,
+                    std::string_view property) {
+  int order = 1;
+  while (next != group.blocks.end() && (order = next->first.compare(property)) < 0) {
+    ++next;
+  }
+  return next != group.blocks.end() && order == 0 ? next->second.get() : nullptr;
+}
+
 bool readNumber(std::string_view text, unsigned& number) {
   const char* end = text.data() + text.size();
   return !text.empty() && std::from_chars(text.data(), end, number).ptr == end;
@@ -170,10 +181,9 @@ bool CrossBlockChecks::checkDeviceClass() {
 bool CrossBlockChecks::compareWithReference(const DeviceGroup& group,
                                             const DeviceGroup& reference) {
   bool ok = true;
+  auto next = reference.blocks.begin();
   for (const auto& [property, block] : group.blocks) {
-    const auto found = reference.blocks.find(property);
-    const Block* referenceBlock = found == reference.blocks.end() ? nullptr : found->second.get();
-    ok = compareBlocks(group, *block, reference, referenceBlock) && ok;
+    ok = compareBlocks(group, *block, reference, walkTo(reference, next, property)) && ok;
   }
   return reportMissingInGroup(group, reference) && ok;
 }
@@ -193,11 +203,12 @@ bool CrossBlockChecks::reportMissingInGroup(const DeviceGroup& group,
   bool ok = true;
   std::vector<Block*> stillUnreported;
   const std::string_view className = groupClassName(group);
+  auto next = group.blocks.begin();
   for (Block* referenceBlock : candidates) {
     if (!referenceBlock->attributeError(kClassName).empty()) {
       continue;
     }
-    if (group.blocks.count(referenceBlock->attributeValue(kProperty)) != 0) {
+    if (walkTo(group, next, referenceBlock->attributeValue(kProperty)) != nullptr) {
       stillUnreported.push_back(referenceBlock);
       continue;
     }

@@ -14,7 +14,8 @@ namespace trel::quorlinsrv {
 struct DeviceGroup {
   // The first block of each property name; later blocks with the same name are not entered. The
   // keys view the property value of the block they map to, which that entry keeps alive.
-  std::map<std::string_view, std::shared_ptr<QuorlinServerConfigDpeBlock>> blocks;
+  using Blocks = std::map<std::string_view, std::shared_ptr<QuorlinServerConfigDpeBlock>>;
+  Blocks blocks;
   // firstLine of the first block entered; 0 while the group is empty.
   std::int32_t startLine = 0;
 };

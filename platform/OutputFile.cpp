@@ -1,4 +1,6 @@
-// What the output of both systems shares: the buffer and the refusal of an input as output.
+// What the output of both systems shares: the buffer, the end of a destination and the refusal of
+// an input as output.
+#include <cstring>
 #include <filesystem>
 
 #include "platform/Files.hpp"
@@ -32,6 +34,28 @@ DescriptorOutput::int_type DescriptorOutput::overflow(int_type c) {
     pbump(1);
   }
   return traits_type::not_eof(c);
+}
+
+OutputDestination::OutputDestination(int fd, std::string target, Kind kind)
+    : fd_(fd), target_(std::move(target)), kind_(kind), buffer_(fd), stream_(&buffer_) {}
+
+OutputDestination::~OutputDestination() {
+  if (kind_ != Kind::kStandardOutput && kind_ != Kind::kFinished)
+    closeFile("not finished");
+}
+
+bool OutputDestination::finish(std::string& error) {
+  bool written = buffer_.flushAll();
+  if (kind_ == Kind::kStandardOutput) {
+    if (!written)
+      error = std::string("error writing standard output: ") + std::strerror(buffer_.writeErrno());
+    return written;
+  }
+  std::string reason = closeFile(written ? "" : std::strerror(buffer_.writeErrno()));
+  kind_ = Kind::kFinished;
+  if (!reason.empty())
+    error = target_ + ": error: cannot write output: " + reason;
+  return reason.empty();
 }
 
 std::string refuseOutput(const std::string& path, const std::vector<std::string>& inputs,

@@ -67,6 +67,9 @@ class OutputDestination {
  private:
   enum class Kind { kStandardOutput, kInPlace, kUnnamedTemporary, kNamedTemporary, kFinished };
   OutputDestination(int fd, std::string target, Kind kind);
+  // Closes the file and, for a temporary one, renames it over the target when `reason` (why the
+  // output failed so far) is "", else removes it. Returns why it failed, "" when it did not.
+  std::string closeFile(std::string reason);
 
   int fd_;
   std::string target_;  // "" for standard output; the end of the link chain for a temporary file

@@ -181,55 +181,27 @@ std::unique_ptr<OutputDestination> OutputDestination::open(const std::string& pa
       new OutputDestination(fd, *target, Kind::kNamedTemporary));
 }
 
-OutputDestination::OutputDestination(int fd, std::string target, Kind kind)
-    : fd_(fd), target_(std::move(target)), kind_(kind), buffer_(fd), stream_(&buffer_) {}
-
-OutputDestination::~OutputDestination() {
-  if (kind_ == Kind::kStandardOutput || kind_ == Kind::kFinished)
-    return;
-  close(fd_);
-  if (kind_ == Kind::kNamedTemporary) {
-    unlink(pendingName);
-    disarmPendingName();
-  }
-}
-
-bool OutputDestination::finish(std::string& error) {
-  bool ok = buffer_.flushAll();
-  int savedErrno = buffer_.writeErrno();
-  if (kind_ == Kind::kStandardOutput) {
-    if (!ok)
-      error = std::string("error writing standard output: ") + std::strerror(savedErrno);
-    return ok;
-  }
+std::string OutputDestination::closeFile(std::string reason) {
   bool replace = kind_ != Kind::kInPlace;
-  struct stat existing;
-  mode_t mode = stat(target_.c_str(), &existing) == 0 ? existing.st_mode & 07777 : modeForNewFile();
-  if (ok && replace && (fchmod(fd_, mode) != 0 || fsync(fd_) != 0)) {
-    ok = false;
-    savedErrno = errno;
+  if (reason.empty() && replace) {
+    struct stat existing;
+    mode_t mode =
+        stat(target_.c_str(), &existing) == 0 ? existing.st_mode & 07777 : modeForNewFile();
+    if (fchmod(fd_, mode) != 0 || fsync(fd_) != 0)
+      reason = std::strerror(errno);
   }
-  if (ok && kind_ == Kind::kUnnamedTemporary && !nameBeside(fd_, target_)) {
-    ok = false;
-    savedErrno = errno;
-  }
-  if (close(fd_) != 0 && ok) {
-    ok = false;
-    savedErrno = errno;
-  }
-  if (ok && replace && rename(pendingName, target_.c_str()) != 0) {
-    ok = false;
-    savedErrno = errno;
-  }
+  if (reason.empty() && kind_ == Kind::kUnnamedTemporary && !nameBeside(fd_, target_))
+    reason = std::strerror(errno);
+  if (close(fd_) != 0 && reason.empty())
+    reason = std::strerror(errno);
+  if (reason.empty() && replace && rename(pendingName, target_.c_str()) != 0)
+    reason = std::strerror(errno);
   if (replace && pendingArmed) {
-    if (!ok)
+    if (!reason.empty())
       unlink(pendingName);
     disarmPendingName();
   }
-  if (!ok)
-    error = target_ + ": error: cannot write output: " + std::strerror(savedErrno);
-  kind_ = Kind::kFinished;
-  return ok;
+  return reason;
 }
 
 }  // namespace trel::quorlinsrv

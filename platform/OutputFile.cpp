@@ -1,5 +1,6 @@
 // What the output of both systems shares: the buffer, the end of a destination and the refusal of
 // an input as output.
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -23,7 +24,15 @@ std::string extensionOf(const std::string& path) {
 bool DescriptorOutput::flushAll() {
   std::size_t size = static_cast<std::size_t>(pptr() - pbase());
   setp(buffer_, buffer_ + sizeof(buffer_));
-  return errno_ == 0 && writeAll(fd_, buffer_, size, errno_);
+  for (std::size_t done = 0; errno_ == 0 && done < size;) {
+    long written = writeSome(fd_, buffer_ + done, size - done);
+    if (written < 0) {
+      errno_ = errno;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  return errno_ == 0;
 }
 
 DescriptorOutput::int_type DescriptorOutput::overflow(int_type c) {

@@ -30,8 +30,9 @@ class DescriptorOutput : public std::streambuf {
   int sync() override { return flushAll() ? 0 : -1; }
 
  private:
-  // Writes all `size` bytes at `data` to `fd`; false with `savedErrno` set when it cannot.
-  static bool writeAll(int fd, const char* data, std::size_t size, int& savedErrno);
+  // Writes what the system takes of the `size` bytes at `data` to `fd`, tried again when a signal
+  // interrupts it: how many bytes, or -1 with errno set.
+  static long writeSome(int fd, const char* data, std::size_t size);
 
   int fd_;
   int errno_ = 0;

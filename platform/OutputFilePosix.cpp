@@ -123,19 +123,12 @@ bool nameBeside(int fd, const std::string& target) {
 
 }  // namespace
 
-bool DescriptorOutput::writeAll(int fd, const char* data, std::size_t left, int& savedErrno) {
-  while (left > 0) {
-    ssize_t written = write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR)
-        continue;
-      savedErrno = errno;
-      return false;
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
+long DescriptorOutput::writeSome(int fd, const char* data, std::size_t size) {
+  for (;;) {
+    ssize_t written = write(fd, data, size);
+    if (written >= 0 || errno != EINTR)
+      return written;
   }
-  return true;
 }
 
 std::unique_ptr<OutputDestination> OutputDestination::open(const std::string& path,

@@ -83,18 +83,8 @@ int openDeviceOrPipe(const std::string& path) {
 
 }  // namespace
 
-bool DescriptorOutput::writeAll(int fd, const char* data, std::size_t left, int& savedErrno) {
-  while (left > 0) {
-    unsigned piece = static_cast<unsigned>(std::min<std::size_t>(left, 1u << 30));
-    int written = _write(fd, data, piece);
-    if (written < 0) {
-      savedErrno = errno;
-      return false;
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
-  }
-  return true;
+long DescriptorOutput::writeSome(int fd, const char* data, std::size_t size) {
+  return _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
 }
 
 std::unique_ptr<OutputDestination> OutputDestination::open(const std::string& path,

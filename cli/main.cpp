@@ -2,7 +2,6 @@
 // from DP list exports, with the module loaded the way the host loads it.
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,8 +32,6 @@ namespace {
 
 constexpr const char* kProgram = "quorlin-validate";
 
-enum class Color { kAuto, kAlways, kNever };
-
 struct Options {
   std::vector<std::string> configs;
   std::vector<std::string> dpLists;
@@ -60,8 +57,7 @@ const std::map<std::string, Format> kFormats = {{"text", Format::kText},
                                                 {"json", Format::kJson},
                                                 {"sarif", Format::kSarif},
                                                 {"github", Format::kGithub}};
-const std::map<std::string, Color> kColors = {
-    {"auto", Color::kAuto}, {"always", Color::kAlways}, {"never", Color::kNever}};
+const std::vector<std::string> kColors = {"always", "auto", "never"};
 const std::map<std::string, ScriptFunction> kLists = {{"directions", kAllowedDirections},
                                                       {"data-types", kAllowedDataTypes},
                                                       {"time-types", kAllowedTimeTypes}};
@@ -182,8 +178,8 @@ bool loadDataPointConfiguration(const std::vector<std::string>& files, bool verb
 }
 
 bool useColor(const Options& options) {
-  if (kColors.at(options.color) != Color::kAuto)
-    return kColors.at(options.color) == Color::kAlways;
+  if (options.color != "auto")
+    return options.color == "always";
   const char* noColor = std::getenv("NO_COLOR");
   const char* term = std::getenv("TERM");
   return (options.output.empty() || options.output == "-") &&
@@ -303,13 +299,10 @@ int runQuery(const Options& options, const ModuleSession& module, std::ostream& 
   return kExitValid;
 }
 
-// Accepts the keys of `words`; the type name of the option already lists them in the help.
-template <typename Value>
-CLI::Validator oneOf(const std::map<std::string, Value>& words) {
-  std::vector<std::string> keys;
-  for (const auto& entry : words)
-    keys.push_back(entry.first);
-  return CLI::IsMember(keys).description("");
+// Accepts the words (a map's keys); the type name of the option already lists them in the help.
+template <typename Words>
+CLI::Validator oneOf(const Words& words) {
+  return CLI::IsMember(words).description("");
 }
 
 void defineOptions(CLI::App& app, Options& options) {
@@ -365,22 +358,19 @@ void defineOptions(CLI::App& app, Options& options) {
 }
 
 // Runs everything after the command line was parsed; what goes to standard output lands in `out`.
-int run(Options& options, CLI::App& app, std::ostream& out, bool& keepOutput) {
+int run(const Options& options, std::ostream& out, bool& keepOutput) {
   std::unique_ptr<HintSources> hints;
-  options.checkRegExp = app.count("--check-regexp") > 0;
   bool query = !options.list.empty() || options.checkRegExp;
   if (!options.list.empty() && options.checkRegExp)
     return fail("--list and --check-regexp cannot be combined");
   if (query && !options.configs.empty())
     return fail("--list and --check-regexp take no CONFIG");
+  std::string error;
   if (!options.version && !query && !options.lsp) {
     if (options.configs.empty())
       return fail("no CONFIG to validate (see --help)");
     if (options.dpLists.empty() && options.projects.empty())
       return fail("--dp-list FILE is needed to validate (see --help)");
-  }
-  std::string error;
-  if (!options.version && !query && !options.lsp) {
     if (std::count(options.configs.begin(), options.configs.end(), "-") > 1)
       return fail("standard input (-) can be read only once");
     if (options.projects.empty() &&
@@ -467,13 +457,13 @@ std::vector<std::string> inputsByExtension(const Options& options) {
 
 // Everything after the command line was parsed: validation or query, written as it is produced to
 // standard output or to a file that appears only when the run succeeded.
-int runAndWrite(Options& options, CLI::App& app) {
+int runAndWrite(Options& options) {
   // The module reports refused calls to the host's error handler: show them, never swallow them.
   ErrHdl::setSink([](const ErrClass& error) {
     std::cerr << kProgram << ": host error: " << error.toLine() << '\n';
   });
   std::string error;
-  bool validating = !options.version && options.list.empty() && app.count("--check-regexp") == 0;
+  bool validating = !options.version && options.list.empty() && !options.checkRegExp;
   if (validating && !options.lsp && options.configs.empty() && !addProjectConfigs(options, error))
     return fail(error);
   if (validating && options.dpLists.empty() && !findProjectFiles(options, error))
@@ -492,7 +482,7 @@ int runAndWrite(Options& options, CLI::App& app) {
     return fail(error);
   std::ostream& out = destination->stream();
   bool keepOutput = false;
-  int code = run(options, app, out, keepOutput);
+  int code = run(options, out, keepOutput);
   if (!keepOutput)
     return code;  // the temporary file goes with the destination, the target stays as it was
   if (!destination->finish(error))
@@ -529,8 +519,9 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? kExitValid : kExitFailure;
   }
+  options.checkRegExp = app.count("--check-regexp") > 0;  // the PATTERN may be ""
   try {
-    return runAndWrite(options, app);
+    return runAndWrite(options);
   } catch (const std::bad_alloc&) {
     // Said without allocating: there may be no memory left for a message.
     static const char kOutOfMemory[] = "quorlin-validate: out of memory\n";

@@ -155,10 +155,6 @@ std::string_view valueOn(const std::vector<std::string_view>& lines, std::size_t
   return grammar().read(lines[line]).value;
 }
 
-Json textEdit(const Json& where, const std::string& text) {
-  return {{"range", where}, {"newText", text}};
-}
-
 // An insertion at the end of line `line`.
 Json insertAfter(const std::vector<std::string_view>& lines, std::size_t line,
                  const std::string& text) {
@@ -168,13 +164,6 @@ Json insertAfter(const std::vector<std::string_view>& lines, std::size_t line,
 
 std::string keyLine(AttributeIndex attribute, std::string_view value) {
   return "\n" + std::string(fileKey(attribute)) + kKeyValueSeparator + std::string(value);
-}
-
-Json quickFix(const std::string& title, const std::string& uri, const Json& diagnostic, Json edit) {
-  return {{"title", title},
-          {"kind", "quickfix"},
-          {"diagnostics", Json::array({diagnostic})},
-          {"edit", {{"changes", {{uri, Json::array({std::move(edit)})}}}}}};
 }
 
 }  // namespace

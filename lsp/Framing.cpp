@@ -1,7 +1,10 @@
 #include "lsp/Framing.hpp"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstring>
+#include <string_view>
 
 namespace trel::quorlinsrv::lsp {
 
@@ -14,34 +17,25 @@ constexpr const char kLengthField[] = "content-length:";
 // The value of Content-Length in `header` (names are case-insensitive); false when it is missing,
 // repeated or not a number within kMaxMessageBytes.
 bool contentLength(const std::string& header, std::size_t& length) {
+  const std::size_t n = sizeof(kLengthField) - 1;
+  auto sameLetter = [](char field, char c) {
+    return std::tolower(static_cast<unsigned char>(c)) == field;
+  };
   bool found = false;
-  std::size_t lineStart = 0;
-  while (lineStart < header.size()) {
-    std::size_t lineEnd = header.find("\r\n", lineStart);
-    if (lineEnd == std::string::npos)
-      lineEnd = header.size();
-    std::string line = header.substr(lineStart, lineEnd - lineStart);
+  for (std::size_t lineStart = 0; lineStart < header.size();) {
+    std::size_t lineEnd = std::min(header.find("\r\n", lineStart), header.size());
+    std::string_view line(header.data() + lineStart, lineEnd - lineStart);
     lineStart = lineEnd + 2;
-    std::size_t n = sizeof(kLengthField) - 1;
-    if (line.size() < n)
-      continue;
-    bool isLength = true;
-    for (std::size_t i = 0; i < n && isLength; ++i)
-      isLength = std::tolower(static_cast<unsigned char>(line[i])) == kLengthField[i];
-    if (!isLength)
+    if (line.size() < n || !std::equal(kLengthField, kLengthField + n, line.begin(), sameLetter))
       continue;
     if (found)
       return false;
-    std::size_t i = line.find_first_not_of(' ', n);
-    if (i == std::string::npos || !std::isdigit(static_cast<unsigned char>(line[i])))
-      return false;
-    length = 0;
-    for (; i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])); ++i) {
-      length = length * 10 + static_cast<std::size_t>(line[i] - '0');
-      if (length > kMaxMessageBytes)
-        return false;
-    }
-    if (line.find_first_not_of(' ', i) != std::string::npos)
+    // Digits between spaces; from_chars takes no sign and no space of its own.
+    const char* stop = line.data() + line.size();
+    const char* digits = line.data() + std::min(line.find_first_not_of(' ', n), line.size());
+    auto [end, status] = std::from_chars(digits, stop, length);
+    if (status != std::errc() || length > kMaxMessageBytes ||
+        std::any_of(end, stop, [](char c) { return c != ' '; }))
       return false;
     found = true;
   }

@@ -150,15 +150,10 @@ CompletionContext completionContext(std::string_view before) {
 }
 
 // Whether the client announced that it shows a diagnostic's related information.
-bool clientShowsRelatedInformation(const nlohmann::json& initializeParams) {
-  const nlohmann::json* at = &initializeParams;
-  for (const char* key : {"capabilities", "textDocument", "publishDiagnostics"}) {
-    if (!at->is_object() || !at->contains(key))
-      return false;
-    at = &(*at)[key];
-  }
-  return at->is_object() && at->contains("relatedInformation") &&
-         (*at)["relatedInformation"] == true;
+bool clientShowsRelatedInformation(const Json& initializeParams) {
+  static const Json::json_pointer kCapability(
+      "/capabilities/textDocument/publishDiagnostics/relatedInformation");
+  return initializeParams.contains(kCapability) && initializeParams.at(kCapability) == true;
 }
 
 // A diagnostic's message: the finding's, with its notes below it for a client that would not
@@ -188,7 +183,7 @@ LanguageServer::LanguageServer(const ModuleSession& module, Send send,
 const std::map<std::string, LanguageServer::Method>& LanguageServer::methods() {
   static const std::map<std::string, Method> table = {
       {"initialize", &LanguageServer::initialize},
-      {"initialized", &LanguageServer::initialized},
+      {"initialized", &LanguageServer::ignore},
       {"shutdown", &LanguageServer::shutdown},
       {"exit", &LanguageServer::exit},
       {"textDocument/didOpen", &LanguageServer::didOpen},
@@ -310,10 +305,6 @@ Json LanguageServer::initialize(const Json& params) {
         {"renameProvider", {{"prepareProvider", true}}},
         {"workspaceSymbolProvider", true}}},
       {"serverInfo", {{"name", kSource}, {"version", module_.version()}}}};
-}
-
-Json LanguageServer::initialized(const Json&) {
-  return nullptr;
 }
 
 Json LanguageServer::shutdown(const Json&) {
@@ -449,7 +440,6 @@ Project* LanguageServer::projectFor(const std::string& path, std::string& error)
   if (!project)
     project = std::make_unique<Project>(settingsDpLists_, projectFile);
   if (project->refresh()) {
-    installed_ = project.get();
     for (const WordList& list : kWordLists) {
       auto words = allowedWords_.find(list.key());
       if (words != allowedWords_.end())
@@ -491,17 +481,11 @@ void LanguageServer::validate(const std::string& uri, Document& doc) {
   } else if (!error.empty()) {
     write(diagnostic(range(0, 0, lineLength(1)), "dp-lists", error));
   } else {
-    if (installed_ != project) {
-      project->install();
-      installed_ = project;
-    }
+    project->install();
     std::vector<Finding> findings;
     {
       FileOutcome outcome;  // gone before the diagnostics are written
-      if (error.empty()) {
-        MemoryFile file(doc.text);
-        module_.validate(file.path(), true, outcome, error);
-      }
+      module_.validate(MemoryFile(doc.text).path(), true, outcome, error);
       if (!error.empty())
         write(diagnostic(range(0, 0, lineLength(1)), "module", error));
       findings = findingsOf(outcome);
@@ -546,32 +530,29 @@ Json LanguageServer::completion(const Json& params) {
   std::string_view before = line.substr(0, cursor);
   Json items = Json::array();
   bool incomplete = false;
+  CompletionContext context = completionContext(before);
   // Items replace what was typed after the separator, so names with dots complete as a whole.
-  auto add = [&](const std::string& label, int kind, const std::string& detail, std::size_t from) {
+  Json replaced = range(lineNo, utf16Length(line.substr(0, context.from)), utf16Length(before));
+  auto add = [&](const std::string& label, int kind, const std::string& detail) {
     if (items.size() >= kMaxCompletionItems) {
       incomplete = true;
       return;
     }
-    Json item = {{"label", label},
-                 {"kind", kind},
-                 {"textEdit",
-                  {{"range", range(lineNo, utf16Length(line.substr(0, from)), utf16Length(before))},
-                   {"newText", label}}}};
+    Json item = {{"label", label}, {"kind", kind}, {"textEdit", textEdit(replaced, label)}};
     if (!detail.empty())
       item["detail"] = detail;
     items.push_back(std::move(item));
   };
-  CompletionContext context = completionContext(before);
   if (context.what == CompletionContext::kClass) {
     std::set<std::string> classes;
     for (std::string_view other : lines)
       classes.emplace(grammar().read(other).className());
     classes.erase("");
     for (const std::string& name : classes)
-      add(name, kCompletionClass, "class", context.from);
+      add(name, kCompletionClass, "class");
   } else if (context.what == CompletionContext::kKey) {
     for (const std::string& key : fileKeys())
-      add(key, kCompletionField, "key", context.from);
+      add(key, kCompletionField, "key");
     for (Json& item : items)
       item["textEdit"]["newText"] = item["label"].get<std::string>() + kKeyValueSeparator;
   } else if (context.what == CompletionContext::kValue) {
@@ -581,16 +562,16 @@ Json LanguageServer::completion(const Json& params) {
     auto words = allowedWords_.find(key);
     if (words != allowedWords_.end()) {
       for (const std::string& word : words->second)
-        add(word, kCompletionEnumMember, key, context.from);
+        add(word, kCompletionEnumMember, key);
     } else if (key == fileKey(kDpe) && project) {
       for (const LeafElement& leaf : project->leafElements()) {
         if (containsNoCase(leaf.name, context.line.value))
-          add(leaf.name, kCompletionVariable, leaf.type, context.from);
+          add(leaf.name, kCompletionVariable, leaf.type);
       }
     } else if (key == fileKey(kAlias) && project) {
       for (const DpListAlias& alias : project->aliases()) {
         if (containsNoCase(alias.alias, context.line.value))
-          add(alias.alias, kCompletionReference, alias.element, context.from);
+          add(alias.alias, kCompletionReference, alias.element);
       }
     }
   }
@@ -654,11 +635,9 @@ Json LanguageServer::codeAction(const Json& params) {
     if (!diagnostic.contains("data") || !diagnostic["data"].contains("suggestions"))
       continue;
     for (const Json& suggestion : diagnostic["data"]["suggestions"]) {
-      Json edit = {{"range", diagnostic.at("range")}, {"newText", suggestion}};
-      actions.push_back({{"title", "Replace with '" + suggestion.get<std::string>() + "'"},
-                         {"kind", "quickfix"},
-                         {"diagnostics", Json::array({diagnostic})},
-                         {"edit", {{"changes", {{uri, Json::array({edit})}}}}}});
+      Json edit = textEdit(diagnostic.at("range"), suggestion);
+      actions.push_back(quickFix("Replace with '" + suggestion.get<std::string>() + "'", uri,
+                                 diagnostic, std::move(edit)));
     }
   }
   return actions;

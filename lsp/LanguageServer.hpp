@@ -63,7 +63,6 @@ class LanguageServer {
   void notify(const std::string& method, Json params);
 
   Json initialize(const Json& params);
-  Json initialized(const Json& params);
   Json shutdown(const Json& params);
   Json exit(const Json& params);
   Json didOpen(const Json& params);
@@ -124,7 +123,6 @@ class LanguageServer {
   std::map<std::string, std::vector<std::string>> allowedWords_;  // by the key they follow
   std::map<std::string, Document> documents_;                     // by URI
   std::map<std::string, std::unique_ptr<Project>> projects_;      // by project file
-  const Project* installed_ = nullptr;  // whose data points the host's configuration holds
 };
 
 // Serves the protocol on standard input and output until exit, the end of input or the end of

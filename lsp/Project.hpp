@@ -32,7 +32,6 @@ class Project {
   bool refresh();
   // "" when the lists were read and loaded; otherwise the reader's or loader's message.
   const std::string& error() const { return error_; }
-  const std::vector<std::string>& dpLists() const { return dpLists_; }
   // The names for the notes below findings; the server adds the allowed words.
   HintSources& hints() { return *hints_; }
 

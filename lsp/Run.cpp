@@ -1,6 +1,5 @@
 // The language server on standard input and output.
 #include <algorithm>
-#include <iostream>
 
 #include "lsp/Framing.hpp"
 #include "lsp/LanguageServer.hpp"

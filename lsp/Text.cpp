@@ -8,7 +8,16 @@
 
 namespace trel::quorlinsrv::lsp {
 
-// The lines of `text` without their line ends (LF or CR LF).
+namespace {
+
+// The UTF-16 code units of the character that the UTF-8 byte `c` begins; 0 for a byte inside one.
+std::size_t unitsAt(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return (byte & 0xC0) == 0x80 ? 0 : byte >= 0xF0 ? 2 : 1;
+}
+
+}  // namespace
+
 std::vector<std::string_view> splitLines(const std::string& text) {
   std::vector<std::string_view> lines;
   std::size_t start = 0;
@@ -23,30 +32,22 @@ std::vector<std::string_view> splitLines(const std::string& text) {
   return lines;
 }
 
-// The number of UTF-16 code units in the UTF-8 bytes `bytes` (the protocol's column unit).
 std::size_t utf16Length(std::string_view bytes) {
   std::size_t units = 0;
-  for (unsigned char c : bytes) {
-    if ((c & 0xC0) != 0x80)
-      units += c >= 0xF0 ? 2 : 1;
-  }
+  for (char c : bytes)
+    units += unitsAt(c);
   return units;
 }
 
-// The byte offset in `line` of the UTF-16 column `column` (clamped to the line).
 std::size_t byteOffset(std::string_view line, std::size_t column) {
   std::size_t units = 0, i = 0;
-  for (; i < line.size() && units < column; ++i) {
-    unsigned char c = static_cast<unsigned char>(line[i]);
-    if ((c & 0xC0) != 0x80)
-      units += c >= 0xF0 ? 2 : 1;
-  }
-  while (i < line.size() && (static_cast<unsigned char>(line[i]) & 0xC0) == 0x80)
+  for (; i < line.size() && units < column; ++i)
+    units += unitsAt(line[i]);
+  while (i < line.size() && unitsAt(line[i]) == 0)
     ++i;
   return i;
 }
 
-// The value of `field` of `object`: a non-negative integer, or invalid params.
 std::size_t unsignedField(const Json& object, const char* field) {
   const Json& value = object.at(field);
   if (!value.is_number_unsigned())
@@ -62,7 +63,17 @@ Json range(std::size_t line, std::size_t start, std::size_t end) {
   return {{"start", position(line, start)}, {"end", position(line, end)}};
 }
 
-// The local path of a file:// URI, percent-decoded; "" for other schemes.
+Json textEdit(const Json& where, Json text) {
+  return {{"range", where}, {"newText", std::move(text)}};
+}
+
+Json quickFix(const std::string& title, const std::string& uri, const Json& diagnostic, Json edit) {
+  return {{"title", title},
+          {"kind", "quickfix"},
+          {"diagnostics", Json::array({diagnostic})},
+          {"edit", {{"changes", {{uri, Json::array({std::move(edit)})}}}}}};
+}
+
 std::string pathOfUri(const std::string& uri) {
   const std::string scheme = "file://";
   if (uri.compare(0, scheme.size(), scheme) != 0)
@@ -81,18 +92,15 @@ std::string pathOfUri(const std::string& uri) {
   return platform::localPathOf(path);
 }
 
-// The UTF-16 column (0-based) of the character column `column` (1-based, counting UTF-8
-// sequences) of `line`; past its end, the line's end.
 std::size_t utf16Column(std::string_view line, unsigned column) {
   std::size_t characters = 0, i = 0;
   for (; i < line.size(); ++i) {
-    if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80 && ++characters == column)
+    if (unitsAt(line[i]) > 0 && ++characters == column)
       break;
   }
   return utf16Length(line.substr(0, i));
 }
 
-// Lines are read with the module's grammar, in the global locale of the session.
 const LineGrammar& grammar() {
   static const LineGrammar lines;
   return lines;

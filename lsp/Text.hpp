@@ -1,5 +1,5 @@
-// The editor's text as the protocol addresses it: lines, UTF-16 columns, ranges and file URIs,
-// and the request errors that every handler may answer with.
+// The editor's text as the protocol addresses it: lines, UTF-16 columns, ranges, edits and file
+// URIs, and the request errors that every handler may answer with.
 #pragma once
 
 #include <cstddef>
@@ -44,6 +44,10 @@ std::size_t unsignedField(const Json& object, const char* field);
 
 Json position(std::size_t line, std::size_t character);
 Json range(std::size_t line, std::size_t start, std::size_t end);
+// An edit that puts `text` (a string) in place of the range `where`.
+Json textEdit(const Json& where, Json text);
+// A quick fix of the document `uri` that ends `diagnostic` with the edit `edit`.
+Json quickFix(const std::string& title, const std::string& uri, const Json& diagnostic, Json edit);
 
 // The local path of a file:// URI, percent-decoded; "" for other schemes.
 std::string pathOfUri(const std::string& uri);

@@ -14,7 +14,7 @@ class MemoryFile {
   // An empty memory file; throws std::system_error when the system gives none.
   MemoryFile();
   // A memory file holding `text`.
-  explicit MemoryFile(std::string_view text);
+  explicit MemoryFile(std::string_view text) : MemoryFile() { append(text); }
   ~MemoryFile();
   MemoryFile(const MemoryFile&) = delete;
   MemoryFile& operator=(const MemoryFile&) = delete;

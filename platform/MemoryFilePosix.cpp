@@ -16,10 +16,6 @@ MemoryFile::MemoryFile() : fd_(memfd_create("quorlin-config", MFD_CLOEXEC)) {
   path_ = "/proc/self/fd/" + std::to_string(fd_);
 }
 
-MemoryFile::MemoryFile(std::string_view text) : MemoryFile() {
-  append(text);
-}
-
 MemoryFile::~MemoryFile() {
   if (mapped_ != nullptr)
     munmap(mapped_, mappedSize_);

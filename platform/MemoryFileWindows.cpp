@@ -44,10 +44,6 @@ MemoryFile::MemoryFile() {
     throw std::system_error(errno, std::generic_category(), "creating a temporary file");
 }
 
-MemoryFile::MemoryFile(std::string_view text) : MemoryFile() {
-  append(text);
-}
-
 MemoryFile::~MemoryFile() {
   if (mapped_ != nullptr)
     UnmapViewOfFile(mapped_);

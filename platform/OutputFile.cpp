@@ -1,4 +1,7 @@
-// What the output of both systems shares: the buffer and the refusal of an input as output.
+// What the output of both systems shares: the buffer, the end of a destination and the refusal of
+// an input as output.
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/Files.hpp"
@@ -21,7 +24,15 @@ std::string extensionOf(const std::string& path) {
 bool DescriptorOutput::flushAll() {
   std::size_t size = static_cast<std::size_t>(pptr() - pbase());
   setp(buffer_, buffer_ + sizeof(buffer_));
-  return errno_ == 0 && writeAll(fd_, buffer_, size, errno_);
+  for (std::size_t done = 0; errno_ == 0 && done < size;) {
+    long written = writeSome(fd_, buffer_ + done, size - done);
+    if (written < 0) {
+      errno_ = errno;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  return errno_ == 0;
 }
 
 DescriptorOutput::int_type DescriptorOutput::overflow(int_type c) {
@@ -32,6 +43,28 @@ DescriptorOutput::int_type DescriptorOutput::overflow(int_type c) {
     pbump(1);
   }
   return traits_type::not_eof(c);
+}
+
+OutputDestination::OutputDestination(int fd, std::string target, Kind kind)
+    : fd_(fd), target_(std::move(target)), kind_(kind), buffer_(fd), stream_(&buffer_) {}
+
+OutputDestination::~OutputDestination() {
+  if (kind_ != Kind::kStandardOutput && kind_ != Kind::kFinished)
+    closeFile("not finished");
+}
+
+bool OutputDestination::finish(std::string& error) {
+  bool written = buffer_.flushAll();
+  if (kind_ == Kind::kStandardOutput) {
+    if (!written)
+      error = std::string("error writing standard output: ") + std::strerror(buffer_.writeErrno());
+    return written;
+  }
+  std::string reason = closeFile(written ? "" : std::strerror(buffer_.writeErrno()));
+  kind_ = Kind::kFinished;
+  if (!reason.empty())
+    error = target_ + ": error: cannot write output: " + reason;
+  return reason.empty();
 }
 
 std::string refuseOutput(const std::string& path, const std::vector<std::string>& inputs,

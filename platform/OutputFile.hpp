@@ -30,8 +30,9 @@ class DescriptorOutput : public std::streambuf {
   int sync() override { return flushAll() ? 0 : -1; }
 
  private:
-  // Writes all `size` bytes at `data` to `fd`; false with `savedErrno` set when it cannot.
-  static bool writeAll(int fd, const char* data, std::size_t size, int& savedErrno);
+  // Writes what the system takes of the `size` bytes at `data` to `fd`, tried again when a signal
+  // interrupts it: how many bytes, or -1 with errno set.
+  static long writeSome(int fd, const char* data, std::size_t size);
 
   int fd_;
   int errno_ = 0;
@@ -67,6 +68,9 @@ class OutputDestination {
  private:
   enum class Kind { kStandardOutput, kInPlace, kUnnamedTemporary, kNamedTemporary, kFinished };
   OutputDestination(int fd, std::string target, Kind kind);
+  // Closes the file and, for a temporary one, renames it over the target when `reason` (why the
+  // output failed so far) is "", else removes it. Returns why it failed, "" when it did not.
+  std::string closeFile(std::string reason);
 
   int fd_;
   std::string target_;  // "" for standard output; the end of the link chain for a temporary file

@@ -123,19 +123,12 @@ bool nameBeside(int fd, const std::string& target) {
 
 }  // namespace
 
-bool DescriptorOutput::writeAll(int fd, const char* data, std::size_t left, int& savedErrno) {
-  while (left > 0) {
-    ssize_t written = write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR)
-        continue;
-      savedErrno = errno;
-      return false;
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
+long DescriptorOutput::writeSome(int fd, const char* data, std::size_t size) {
+  for (;;) {
+    ssize_t written = write(fd, data, size);
+    if (written >= 0 || errno != EINTR)
+      return written;
   }
-  return true;
 }
 
 std::unique_ptr<OutputDestination> OutputDestination::open(const std::string& path,
@@ -181,55 +174,27 @@ std::unique_ptr<OutputDestination> OutputDestination::open(const std::string& pa
       new OutputDestination(fd, *target, Kind::kNamedTemporary));
 }
 
-OutputDestination::OutputDestination(int fd, std::string target, Kind kind)
-    : fd_(fd), target_(std::move(target)), kind_(kind), buffer_(fd), stream_(&buffer_) {}
-
-OutputDestination::~OutputDestination() {
-  if (kind_ == Kind::kStandardOutput || kind_ == Kind::kFinished)
-    return;
-  close(fd_);
-  if (kind_ == Kind::kNamedTemporary) {
-    unlink(pendingName);
-    disarmPendingName();
-  }
-}
-
-bool OutputDestination::finish(std::string& error) {
-  bool ok = buffer_.flushAll();
-  int savedErrno = buffer_.writeErrno();
-  if (kind_ == Kind::kStandardOutput) {
-    if (!ok)
-      error = std::string("error writing standard output: ") + std::strerror(savedErrno);
-    return ok;
-  }
+std::string OutputDestination::closeFile(std::string reason) {
   bool replace = kind_ != Kind::kInPlace;
-  struct stat existing;
-  mode_t mode = stat(target_.c_str(), &existing) == 0 ? existing.st_mode & 07777 : modeForNewFile();
-  if (ok && replace && (fchmod(fd_, mode) != 0 || fsync(fd_) != 0)) {
-    ok = false;
-    savedErrno = errno;
+  if (reason.empty() && replace) {
+    struct stat existing;
+    mode_t mode =
+        stat(target_.c_str(), &existing) == 0 ? existing.st_mode & 07777 : modeForNewFile();
+    if (fchmod(fd_, mode) != 0 || fsync(fd_) != 0)
+      reason = std::strerror(errno);
   }
-  if (ok && kind_ == Kind::kUnnamedTemporary && !nameBeside(fd_, target_)) {
-    ok = false;
-    savedErrno = errno;
-  }
-  if (close(fd_) != 0 && ok) {
-    ok = false;
-    savedErrno = errno;
-  }
-  if (ok && replace && rename(pendingName, target_.c_str()) != 0) {
-    ok = false;
-    savedErrno = errno;
-  }
+  if (reason.empty() && kind_ == Kind::kUnnamedTemporary && !nameBeside(fd_, target_))
+    reason = std::strerror(errno);
+  if (close(fd_) != 0 && reason.empty())
+    reason = std::strerror(errno);
+  if (reason.empty() && replace && rename(pendingName, target_.c_str()) != 0)
+    reason = std::strerror(errno);
   if (replace && pendingArmed) {
-    if (!ok)
+    if (!reason.empty())
       unlink(pendingName);
     disarmPendingName();
   }
-  if (!ok)
-    error = target_ + ": error: cannot write output: " + std::strerror(savedErrno);
-  kind_ = Kind::kFinished;
-  return ok;
+  return reason;
 }
 
 }  // namespace trel::quorlinsrv

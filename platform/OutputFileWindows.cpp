@@ -83,18 +83,8 @@ int openDeviceOrPipe(const std::string& path) {
 
 }  // namespace
 
-bool DescriptorOutput::writeAll(int fd, const char* data, std::size_t left, int& savedErrno) {
-  while (left > 0) {
-    unsigned piece = static_cast<unsigned>(std::min<std::size_t>(left, 1u << 30));
-    int written = _write(fd, data, piece);
-    if (written < 0) {
-      savedErrno = errno;
-      return false;
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
-  }
-  return true;
+long DescriptorOutput::writeSome(int fd, const char* data, std::size_t size) {
+  return _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
 }
 
 std::unique_ptr<OutputDestination> OutputDestination::open(const std::string& path,
@@ -142,57 +132,27 @@ std::unique_ptr<OutputDestination> OutputDestination::open(const std::string& pa
   return nullptr;
 }
 
-OutputDestination::OutputDestination(int fd, std::string target, Kind kind)
-    : fd_(fd), target_(std::move(target)), kind_(kind), buffer_(fd), stream_(&buffer_) {}
-
-OutputDestination::~OutputDestination() {
-  if (kind_ == Kind::kStandardOutput || kind_ == Kind::kFinished)
-    return;
-  _close(fd_);
-  if (kind_ == Kind::kNamedTemporary) {
-    removePending(0);
-    setPending("");
-  }
-}
-
-bool OutputDestination::finish(std::string& error) {
-  bool ok = buffer_.flushAll();
-  int savedErrno = buffer_.writeErrno();
-  if (kind_ == Kind::kStandardOutput) {
-    if (!ok)
-      error = std::string("error writing standard output: ") + std::strerror(savedErrno);
-    return ok;
-  }
-  std::string reason = ok ? "" : std::strerror(savedErrno);
+std::string OutputDestination::closeFile(std::string reason) {
   bool replace = kind_ == Kind::kNamedTemporary;
-  if (ok && replace && _commit(fd_) != 0) {
-    ok = false;
+  if (reason.empty() && replace && _commit(fd_) != 0)
     reason = std::strerror(errno);
-  }
-  if (_close(fd_) != 0 && ok) {
-    ok = false;
+  if (_close(fd_) != 0 && reason.empty())
     reason = std::strerror(errno);
-  }
   std::string temporary;
   {
     std::lock_guard<std::mutex> lock(pendingLock);
     temporary = pendingName;
   }
-  if (ok && replace &&
+  if (reason.empty() && replace &&
       !MoveFileExA(temporary.c_str(), target_.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    ok = false;
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     reason = systemMessage(GetLastError());
-  }
   if (replace) {
-    if (!ok)
+    if (!reason.empty())
       DeleteFileA(temporary.c_str());
     setPending("");
   }
-  if (!ok)
-    error = target_ + ": error: cannot write output: " + reason;
-  kind_ = Kind::kFinished;
-  return ok;
+  return reason;
 }
 
 }  // namespace trel::quorlinsrv

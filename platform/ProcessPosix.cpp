@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 
 #include "platform/Process.hpp"
 

@@ -107,10 +107,18 @@ std::string diagnosticsText(const Json& publish) {
   return text;
 }
 
+// The items' labels with their details, then the range of the text that the first one replaces.
 std::string labelsText(const Json& response) {
   std::string text;
-  for (const Json& item : response["result"]["items"])
+  const Json& items = response["result"]["items"];
+  for (const Json& item : items)
     text += " " + item["label"].get<std::string>() + "(" + item.value("detail", "") + ")";
+  if (!items.empty()) {
+    const Json& range = items[0]["textEdit"]["range"];
+    for (const char* end : {"start", "end"})
+      text += std::string(" ") + end + " " + range[end]["line"].dump() + ":" +
+              range[end]["character"].dump();
+  }
   return text + "\n";
 }
 

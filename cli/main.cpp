@@ -189,14 +189,11 @@ bool useColor(const Options& options) {
 
 // The allowed words of the module for the hints at unknown words.
 bool addAllowedWords(const ModuleSession& module, HintSources& hints, std::string& error) {
-  const std::pair<ScriptFunction, BlockField> lists[] = {{kAllowedDirections, kFieldDirection},
-                                                         {kAllowedDataTypes, kFieldValueType},
-                                                         {kAllowedTimeTypes, kFieldTimeType}};
-  for (const auto& [function, field] : lists) {
+  for (const auto& [attribute, function] : kAllowedWordsFunctions) {
     std::vector<std::string> words;
     if (!module.allowedNames(function, words, error))
       return false;
-    hints.setAllowedWords(blockFieldKey(field), std::move(words));
+    hints.setAllowedWords(std::string(attributeRow(attribute).resultKey), std::move(words));
   }
   return true;
 }

@@ -2,6 +2,8 @@
 // A caller finds a function's number by its name through the handler, as the host does.
 #pragma once
 
+#include "config/AttributeIndex.hpp"
+
 namespace trel::quorlinsrv {
 
 using ScriptFunction = const char*;
@@ -13,5 +15,13 @@ inline constexpr ScriptFunction kAllowedDirections = "QuorlinServerConfigParser_
 inline constexpr ScriptFunction kAllowedDataTypes = "QuorlinServerConfigParser_allowedDataTypes";
 inline constexpr ScriptFunction kAllowedTimeTypes = "QuorlinServerConfigParser_allowedTimeTypes";
 inline constexpr ScriptFunction kValidateRegExp = "QuorlinServerConfigParser_validateRegExp";
+
+// The functions that list the words an attribute allows, each with its attribute.
+struct AllowedWordsFunction {
+  AttributeIndex attribute;
+  ScriptFunction function;
+};
+inline constexpr AllowedWordsFunction kAllowedWordsFunctions[] = {
+    {kDirection, kAllowedDirections}, {kValue, kAllowedDataTypes}, {kTime, kAllowedTimeTypes}};
 
 }  // namespace trel::quorlinsrv

@@ -28,14 +28,6 @@ constexpr int kCompletionField = 5, kCompletionClass = 7, kCompletionReference =
 constexpr int kSymbolObject = 19, kSymbolProperty = 7;
 
 constexpr const char* kSource = "quorlin-validate";
-// Attributes whose values the module's allowed-name functions list.
-struct WordList {
-  AttributeIndex attribute;
-  ScriptFunction function;
-  std::string key() const { return std::string(attributeRow(attribute).fileKey); }
-};
-constexpr WordList kWordLists[] = {
-    {kDirection, kAllowedDirections}, {kValue, kAllowedDataTypes}, {kTime, kAllowedTimeTypes}};
 // Completion lists longer than this are cut; the client asks again as the user types on.
 constexpr std::size_t kMaxCompletionItems = 500;
 
@@ -172,11 +164,11 @@ std::string messageOf(const Finding& finding, bool notesApart) {
 LanguageServer::LanguageServer(const ModuleSession& module, Send send,
                                std::chrono::milliseconds debounce)
     : module_(module), send_(std::move(send)), debounce_(debounce) {
-  for (const WordList& list : kWordLists) {
+  for (const auto& [attribute, function] : kAllowedWordsFunctions) {
     std::string error;
     std::vector<std::string> words;
-    if (module_.allowedNames(list.function, words, error))
-      allowedWords_[list.key()] = std::move(words);
+    if (module_.allowedNames(function, words, error))
+      allowedWords_[std::string(attributeRow(attribute).fileKey)] = std::move(words);
   }
 }
 
@@ -440,10 +432,10 @@ Project* LanguageServer::projectFor(const std::string& path, std::string& error)
   if (!project)
     project = std::make_unique<Project>(settingsDpLists_, projectFile);
   if (project->refresh()) {
-    for (const WordList& list : kWordLists) {
-      auto words = allowedWords_.find(list.key());
+    for (const auto& [attribute, function] : kAllowedWordsFunctions) {
+      auto words = allowedWords_.find(std::string(attributeRow(attribute).fileKey));
       if (words != allowedWords_.end())
-        project->hints().setAllowedWords(std::string(attributeRow(list.attribute).resultKey),
+        project->hints().setAllowedWords(std::string(attributeRow(attribute).resultKey),
                                          words->second);
     }
   }

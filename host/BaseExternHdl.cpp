@@ -14,12 +14,7 @@ const Variable* BaseExternHdl::execute(SelExpr*, CtrlThread*) {
 
 const Variable* BaseExternHdl::execute(const CharString& funcName, unsigned funcNum, ExprList* args,
                                        ExternData* clientData, CtrlThread* thread) {
-  ExecuteCallRec call;
-  call.funcName = funcName;
-  call.funcNum = funcNum;
-  call.args = args;
-  call.clientData = clientData;
-  call.thread = thread;
+  ExecuteCallRec call{funcName, funcNum, args, clientData, thread};
   return execute(call);
 }
 

@@ -22,13 +22,11 @@ class HOST_API CharString {
 
   operator const char*() const { return text_.c_str(); }  // NOLINT: implicit like the host's
   const char* c_str() const { return text_.c_str(); }
-  std::size_t len() const { return text_.size(); }
   bool isEmpty() const { return text_.empty(); }
   const std::string& str() const { return text_; }
   std::string_view view() const { return text_; }
 
   friend bool operator==(const CharString& a, const CharString& b) { return a.text_ == b.text_; }
-  friend bool operator!=(const CharString& a, const CharString& b) { return a.text_ != b.text_; }
 
  private:
   std::string text_;

@@ -1,7 +1,5 @@
 #include "host/ContainerVars.hpp"
 
-#include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "host/VariableConversion.hpp"
@@ -9,7 +7,7 @@
 namespace {
 
 // A new variable of `type` holding `source` converted, or null when there is no conversion.
-// An anytype (or an unknown element type) takes a copy of the value as it is.
+// An anytype, no type (NO_VAR) or an unknown one takes a copy of the value as it is.
 Variable* convertedCopy(const Variable& source, VariableType type) {
   if (type == ANYTYPE_VAR) {
     if (const auto* any = dynamic_cast<const AnyTypeVar*>(&source))
@@ -48,30 +46,18 @@ DynVar::DynVar(const DynVar& other) : Variable(other), elementType_(other.elemen
     items_.emplace_back(item ? item->clone() : nullptr);
 }
 
-DynVar::~DynVar() = default;
-VariableType DynVar::isA() const {
-  return Variable::dynTypeOf(elementType_);
-}
-Variable* DynVar::clone() const {
-  return new DynVar(*this);
-}
+HOST_DEFINE_VARIABLE_COMMON(DynVar, dynTypeOf(elementType_))
 
 bool DynVar::assign(const Variable& sourceVar) {
   const Variable& source = host_detail::unwrapAnyType(sourceVar);
   if (&source == this)
     return true;
   std::vector<std::unique_ptr<Variable>> items;
+  // An empty slot stays empty; false when an element has no conversion.
   auto take = [&](const Variable* element) {
-    if (element == nullptr) {
-      items.emplace_back();
-      return true;
-    }
-    Variable* copy =
-        elementType_ == NO_VAR ? element->clone() : convertedCopy(*element, elementType_);
-    if (copy == nullptr)
-      return false;
+    Variable* copy = element != nullptr ? convertedCopy(*element, elementType_) : nullptr;
     items.emplace_back(copy);
-    return true;
+    return element == nullptr || copy != nullptr;
   };
   if (const auto* dyn = dynamic_cast<const DynVar*>(&source)) {
     items.reserve(dyn->getNumberOfItems());
@@ -116,13 +102,7 @@ MappingVar::MappingVar(const MappingVar& other) : Variable(other) {
   }
 }
 
-MappingVar::~MappingVar() = default;
-VariableType MappingVar::isA() const {
-  return MAPPING_VAR;
-}
-Variable* MappingVar::clone() const {
-  return new MappingVar(*this);
-}
+HOST_DEFINE_VARIABLE_COMMON(MappingVar, MAPPING_VAR)
 
 bool MappingVar::assign(const Variable& sourceVar) {
   const Variable& source = host_detail::unwrapAnyType(sourceVar);
@@ -181,13 +161,7 @@ Variable* MappingVar::getAt(const char* key) const {
 AnyTypeVar::AnyTypeVar(const AnyTypeVar& other)
     : Variable(other), value_(other.value_ ? other.value_->clone() : nullptr) {}
 
-AnyTypeVar::~AnyTypeVar() = default;
-VariableType AnyTypeVar::isA() const {
-  return ANYTYPE_VAR;
-}
-Variable* AnyTypeVar::clone() const {
-  return new AnyTypeVar(*this);
-}
+HOST_DEFINE_VARIABLE_COMMON(AnyTypeVar, ANYTYPE_VAR)
 
 bool AnyTypeVar::assign(const Variable& source) {
   if (&source == this)

@@ -1,53 +1,47 @@
 #include "host/CtrlExpr.hpp"
 
+#include <string>
 #include <utility>
 
+namespace {
+
+// One argument: a literal (owned; names no variable) or a script variable (not owned).
+class ArgumentExpr : public CtrlExpr {
+ public:
+  ArgumentExpr(std::unique_ptr<Variable> value, Variable* variable, const std::string& mismatch)
+      : value_(std::move(value)), variable_(variable), mismatchText_(mismatch) {}
+  const Variable* evaluate(CtrlThread*) const override { return value_ ? value_.get() : variable_; }
+  Variable* getTarget(CtrlThread*) const override { return variable_; }
+  const CharString& getTypeMismatchText() const override { return mismatchText_; }
+
+ private:
+  std::unique_ptr<Variable> value_;
+  Variable* variable_;
+  CharString mismatchText_;
+};
+
+}  // namespace
+
 CtrlExpr::~CtrlExpr() = default;
-
-ValueExpr::ValueExpr(std::unique_ptr<Variable> value, CharString sourceText)
-    : value_(std::move(value)) {
-  std::string source = sourceText.isEmpty() && value_ ? value_->formatValue() : sourceText.str();
-  mismatchText_ = CharString("Argument " + source + " is a value of type " +
-                             Variable::getTypeName(value_ ? value_->isA() : NO_VAR) +
-                             ", not a variable of the expected type");
-}
-
-ValueExpr::~ValueExpr() = default;
-const Variable* ValueExpr::evaluate(CtrlThread*) const {
-  return value_.get();
-}
-Variable* ValueExpr::getTarget(CtrlThread*) const {
-  return nullptr;
-}
-
-VariableExpr::VariableExpr(Variable* variable, CharString variableName)
-    : variable_(variable),
-      mismatchText_("Variable " + variableName.str() + " has the wrong type " +
-                    Variable::getTypeName(variable != nullptr ? variable->isA() : NO_VAR)) {}
-
-VariableExpr::~VariableExpr() = default;
-const Variable* VariableExpr::evaluate(CtrlThread*) const {
-  return variable_;
-}
-Variable* VariableExpr::getTarget(CtrlThread*) const {
-  return variable_;
-}
 
 ExprList::~ExprList() = default;
 
 void ExprList::append(std::unique_ptr<CtrlExpr> expr) {
-  if (!expr)
-    return;
   if (!exprs_.empty())
     exprs_.back()->next_ = expr.get();
   exprs_.push_back(std::move(expr));
 }
 
 void ExprList::appendValue(const Variable& value, CharString sourceText) {
-  append(
-      std::make_unique<ValueExpr>(std::unique_ptr<Variable>(value.clone()), std::move(sourceText)));
+  const std::string source = sourceText.isEmpty() ? value.formatValue() : sourceText.str();
+  append(std::make_unique<ArgumentExpr>(std::unique_ptr<Variable>(value.clone()), nullptr,
+                                        "Argument " + source + " is a value of type " +
+                                            Variable::getTypeName(value.isA()) +
+                                            ", not a variable of the expected type"));
 }
 
 void ExprList::appendVariable(Variable& variable, CharString variableName) {
-  append(std::make_unique<VariableExpr>(&variable, std::move(variableName)));
+  append(std::make_unique<ArgumentExpr>(nullptr, &variable,
+                                        "Variable " + variableName.str() + " has the wrong type " +
+                                            Variable::getTypeName(variable.isA())));
 }

@@ -34,35 +34,6 @@ class HOST_API CtrlExpr {
   CtrlExpr* next_ = nullptr;
 };
 
-// A literal value: evaluates to its value, names no variable.
-class HOST_API ValueExpr : public CtrlExpr {
- public:
-  // `sourceText` is how the literal reads in the script, used in the mismatch text.
-  explicit ValueExpr(std::unique_ptr<Variable> value, CharString sourceText = CharString());
-  ~ValueExpr() override;
-  const Variable* evaluate(CtrlThread* thread) const override;
-  Variable* getTarget(CtrlThread* thread) const override;
-  const CharString& getTypeMismatchText() const override { return mismatchText_; }
-
- private:
-  std::unique_ptr<Variable> value_;
-  CharString mismatchText_;
-};
-
-// A script variable: evaluates to the variable's value and names it. The variable is not owned.
-class HOST_API VariableExpr : public CtrlExpr {
- public:
-  VariableExpr(Variable* variable, CharString variableName);
-  ~VariableExpr() override;
-  const Variable* evaluate(CtrlThread* thread) const override;
-  Variable* getTarget(CtrlThread* thread) const override;
-  const CharString& getTypeMismatchText() const override { return mismatchText_; }
-
- private:
-  Variable* variable_;
-  CharString mismatchText_;
-};
-
 // The arguments of one call in order, with a cursor that the callee moves.
 class HOST_API ExprList {
  public:
@@ -71,18 +42,19 @@ class HOST_API ExprList {
   ExprList& operator=(const ExprList&) = delete;
   virtual ~ExprList();
 
-  // Appends an argument; the list owns it.
-  void append(std::unique_ptr<CtrlExpr> expr);
-  // Conveniences for hosts and tests: a literal of `value`, or the script variable `variable`.
+  // Appends a literal: a copy of `value`, read as `sourceText` in the script (its value's text
+  // when empty). It names no variable.
   void appendValue(const Variable& value, CharString sourceText = CharString());
+  // Appends the script variable `variable`, called `variableName`; it stays the caller's.
   void appendVariable(Variable& variable, CharString variableName);
 
   CtrlExpr* getFirst() const { return exprs_.empty() ? nullptr : exprs_.front().get(); }
   CtrlExpr* getCursor() const { return cursor_; }
   void setCursor(CtrlExpr* expr) { cursor_ = expr; }
-  std::size_t size() const { return exprs_.size(); }
 
  private:
+  void append(std::unique_ptr<CtrlExpr> expr);
+
   std::vector<std::unique_ptr<CtrlExpr>> exprs_;
   CtrlExpr* cursor_ = nullptr;
 };

@@ -38,9 +38,6 @@ enum DpElementType : std::int32_t {
 struct HOST_API DpIdentifier {
   std::uint32_t dp = 0;       // 1-based number of the data point; 0 for none
   std::uint32_t element = 0;  // number of the element within the data point's type; 0 = root
-  friend bool operator==(const DpIdentifier& a, const DpIdentifier& b) {
-    return a.dp == b.dp && a.element == b.element;
-  }
 };
 
 class HOST_API DpElType {

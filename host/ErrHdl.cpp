@@ -1,38 +1,19 @@
 #include "host/ErrHdl.hpp"
 
+#include <cstddef>
 #include <cstdio>
 #include <mutex>
 
 namespace {
 
-const char* priorityName(ErrPrio priority) {
-  switch (priority) {
-    case PRIO_FATAL:
-      return "FATAL";
-    case PRIO_SEVERE:
-      return "SEVERE";
-    case PRIO_WARNING:
-      return "WARNING";
-    case PRIO_INFO:
-      return "INFO";
-  }
-  return "PRIO?";
-}
+// The names of the priorities and of the error types, in the order of their enumerations.
+const char* const kPriorityNames[] = {"FATAL", "SEVERE", "WARNING", "INFO"};
+const char* const kTypeNames[] = {"IMPL", "PARAM", "SYSTEM", "CTRL", "REDU"};
 
-const char* typeName(ErrType type) {
-  switch (type) {
-    case ERR_IMPL:
-      return "IMPL";
-    case ERR_PARAM:
-      return "PARAM";
-    case ERR_SYSTEM:
-      return "SYSTEM";
-    case ERR_CONTROL:
-      return "CTRL";
-    case ERR_REDUNDANCY:
-      return "REDU";
-  }
-  return "TYPE?";
+// The name of code `code` in `names`, or `unknown` for a code outside the enumeration.
+template <std::size_t N>
+const char* nameOf(const char* const (&names)[N], int code, const char* unknown) {
+  return code >= 0 && static_cast<std::size_t>(code) < N ? names[code] : unknown;
 }
 
 std::string oneLine(const CharString& note) {
@@ -59,9 +40,9 @@ ErrClass::ErrClass(ErrPrio priority, ErrType type, unsigned code, const CharStri
 ErrClass::~ErrClass() = default;
 
 std::string ErrClass::toLine() const {
-  return std::string(priorityName(priority_)) + ", " + typeName(type_) + ", " +
-         std::to_string(code_) + ", " + oneLine(note1_) + ", " + oneLine(note2_) + ", " +
-         oneLine(note3_);
+  return std::string(nameOf(kPriorityNames, priority_, "PRIO?")) + ", " +
+         nameOf(kTypeNames, type_, "TYPE?") + ", " + std::to_string(code_) + ", " +
+         oneLine(note1_) + ", " + oneLine(note2_) + ", " + oneLine(note3_);
 }
 
 void ErrHdl::error(const ErrClass& error) {

@@ -18,13 +18,6 @@ class HOST_API ErrClass {
   ErrClass& operator=(const ErrClass&) = default;
   virtual ~ErrClass();
 
-  ErrPrio getPriority() const { return priority_; }
-  ErrType getErrType() const { return type_; }
-  unsigned getErrorId() const { return code_; }
-  const CharString& getNote1() const { return note1_; }
-  const CharString& getNote2() const { return note2_; }
-  const CharString& getNote3() const { return note3_; }
-
   // One line: "PRIORITY, TYPE, code, note1, note2, note3" (line feeds in notes become blanks).
   std::string toLine() const;
 

@@ -1,11 +1,12 @@
 #include "host/ScalarVars.hpp"
 
-#include <cinttypes>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <limits>
 #include <sstream>
+#include <type_traits>
 
 #include "host/ContainerVars.hpp"
 #include "host/TypeTable.hpp"
@@ -30,6 +31,29 @@ bool isScalar(const Variable& v) {
          DpElType::isDynType(row->element) == 0;
 }
 
+namespace {
+
+long double numeric(Bit32 pattern) {
+  return pattern.bits;
+}
+template <typename T>
+long double numeric(T value) {
+  return value;
+}
+
+// True, with the value in `out`, when `v` is of one of the scalar `Classes`.
+template <typename... Classes>
+bool numberIn(const Variable& v, long double& out) {
+  auto read = [&](auto* scalar) {
+    if (scalar != nullptr)
+      out = numeric(scalar->getValue());
+    return scalar != nullptr;
+  };
+  return (read(dynamic_cast<const Classes*>(&v)) || ...);
+}
+
+}  // namespace
+
 bool numberOf(const Variable& source, long double& out) {
   const Variable& v = unwrapAnyType(source);
   if (const auto* text = dynamic_cast<const TextVar*>(&v)) {
@@ -41,27 +65,8 @@ bool numberOf(const Variable& source, long double& out) {
       out = 0;
     return true;
   }
-  if (const auto* x = dynamic_cast<const IntegerVar*>(&v))
-    return out = x->getValue(), true;
-  if (const auto* x = dynamic_cast<const UIntegerVar*>(&v))
-    return out = x->getValue(), true;
-  if (const auto* x = dynamic_cast<const LongVar*>(&v))
-    return out = x->getValue(), true;
-  if (const auto* x = dynamic_cast<const ULongVar*>(&v))
-    return out = x->getValue(), true;
-  if (const auto* x = dynamic_cast<const FloatVar*>(&v))
-    return out = x->getValue(), true;
-  if (const auto* x = dynamic_cast<const BitVar*>(&v))
-    return out = x->getValue() ? 1 : 0, true;
-  if (const auto* x = dynamic_cast<const CharVar*>(&v))
-    return out = x->getValue(), true;
-  if (const auto* x = dynamic_cast<const Bit32Var*>(&v))
-    return out = x->getValue().bits, true;
-  if (const auto* x = dynamic_cast<const Bit64Var*>(&v))
-    return out = x->getValue(), true;
-  if (const auto* x = dynamic_cast<const TimeVar*>(&v))
-    return out = x->getValue(), true;
-  return false;
+  return numberIn<IntegerVar, UIntegerVar, LongVar, ULongVar, FloatVar, BitVar, CharVar, Bit32Var,
+                  Bit64Var, TimeVar>(v, out);
 }
 
 }  // namespace host_detail
@@ -94,18 +99,27 @@ std::string bitsText(T bits) {
   return text;
 }
 
-// Assigns a number into a scalar whose value type is T (integers are clamped).
-template <typename Class, typename T>
+// Assigns a number into a scalar: integers and bit patterns truncated and clamped to their range.
+template <typename Class>
 bool assignNumber(Class& target, const Variable& source) {
+  using T = decltype(target.getValue());
   long double n = 0;
   if (!numberOf(source, n))
     return false;
   if constexpr (std::is_floating_point_v<T>) {
     target.setValue(static_cast<T>(n));
+  } else if constexpr (std::is_same_v<T, Bit32>) {
+    target.setValue(Bit32{clampTo<std::uint32_t>(n)});
   } else {
     target.setValue(clampTo<T>(n));
   }
   return true;
+}
+
+std::string floatText(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
 }
 
 std::string timeText(std::int64_t ms) {
@@ -129,32 +143,27 @@ std::string timeText(std::int64_t ms) {
 
 }  // namespace
 
-// The operations every concrete scalar class shares.
-#define HOST_DEFINE_SCALAR_COMMON(Class, Code) \
-  Class::~Class() = default;                   \
-  VariableType Class::isA() const {            \
-    return Code;                               \
+// A scalar class that takes any number and prints its value as the expression `Text`.
+#define HOST_DEFINE_NUMBER(Class, Code, Text)  \
+  HOST_DEFINE_VARIABLE_COMMON(Class, Code)     \
+  bool Class::assign(const Variable& source) { \
+    return assignNumber(*this, source);        \
   }                                            \
-  Variable* Class::clone() const {             \
-    return new Class(*this);                   \
+  std::string Class::formatValue() const {     \
+    return Text;                               \
   }
 
-// A scalar class that takes any number and prints its value in decimal.
-#define HOST_DEFINE_NUMBER(Class, Code, T)        \
-  HOST_DEFINE_SCALAR_COMMON(Class, Code)          \
-  bool Class::assign(const Variable& source) {    \
-    return assignNumber<Class, T>(*this, source); \
-  }                                               \
-  std::string Class::formatValue() const {        \
-    return std::to_string(value_);                \
-  }
+HOST_DEFINE_NUMBER(IntegerVar, INTEGER_VAR, std::to_string(value_))
+HOST_DEFINE_NUMBER(UIntegerVar, UINTEGER_VAR, std::to_string(value_))
+HOST_DEFINE_NUMBER(LongVar, LONG_VAR, std::to_string(value_))
+HOST_DEFINE_NUMBER(ULongVar, ULONG_VAR, std::to_string(value_))
+HOST_DEFINE_NUMBER(CharVar, CHAR_VAR, std::to_string(value_))
+HOST_DEFINE_NUMBER(FloatVar, FLOAT_VAR, floatText(value_))
+HOST_DEFINE_NUMBER(Bit32Var, BIT32_VAR, bitsText(value_.bits))
+HOST_DEFINE_NUMBER(Bit64Var, BIT64_VAR, bitsText(value_))
+HOST_DEFINE_NUMBER(TimeVar, TIME_VAR, timeText(value_))
 
-HOST_DEFINE_NUMBER(IntegerVar, INTEGER_VAR, std::int32_t)
-HOST_DEFINE_NUMBER(UIntegerVar, UINTEGER_VAR, std::uint32_t)
-HOST_DEFINE_NUMBER(LongVar, LONG_VAR, std::int64_t)
-HOST_DEFINE_NUMBER(ULongVar, ULONG_VAR, std::uint64_t)
-
-HOST_DEFINE_SCALAR_COMMON(TextVar, TEXT_VAR)
+HOST_DEFINE_VARIABLE_COMMON(TextVar, TEXT_VAR)
 bool TextVar::assign(const Variable& source) {
   const Variable& v = host_detail::unwrapAnyType(source);
   if (!host_detail::isScalar(v))
@@ -167,41 +176,7 @@ std::string TextVar::formatValue() const {
   return value_.str();
 }
 
-HOST_DEFINE_SCALAR_COMMON(FloatVar, FLOAT_VAR)
-bool FloatVar::assign(const Variable& source) {
-  return assignNumber<FloatVar, double>(*this, source);
-}
-std::string FloatVar::formatValue() const {
-  std::ostringstream text;
-  text << value_;
-  return text.str();
-}
-
-HOST_DEFINE_SCALAR_COMMON(CharVar, CHAR_VAR)
-bool CharVar::assign(const Variable& source) {
-  return assignNumber<CharVar, unsigned char>(*this, source);
-}
-std::string CharVar::formatValue() const {
-  return std::to_string(static_cast<unsigned>(value_));
-}
-
-HOST_DEFINE_SCALAR_COMMON(Bit64Var, BIT64_VAR)
-bool Bit64Var::assign(const Variable& source) {
-  return assignNumber<Bit64Var, std::uint64_t>(*this, source);
-}
-std::string Bit64Var::formatValue() const {
-  return bitsText(value_);
-}
-
-HOST_DEFINE_SCALAR_COMMON(TimeVar, TIME_VAR)
-bool TimeVar::assign(const Variable& source) {
-  return assignNumber<TimeVar, std::int64_t>(*this, source);
-}
-std::string TimeVar::formatValue() const {
-  return timeText(value_);
-}
-
-HOST_DEFINE_SCALAR_COMMON(BitVar, BIT_VAR)
+HOST_DEFINE_VARIABLE_COMMON(BitVar, BIT_VAR)
 bool BitVar::assign(const Variable& source) {
   const Variable& v = host_detail::unwrapAnyType(source);
   if (const auto* text = dynamic_cast<const TextVar*>(&v)) {
@@ -219,16 +194,4 @@ bool BitVar::assign(const Variable& source) {
 }
 std::string BitVar::formatValue() const {
   return value_ ? "TRUE" : "FALSE";
-}
-
-HOST_DEFINE_SCALAR_COMMON(Bit32Var, BIT32_VAR)
-bool Bit32Var::assign(const Variable& source) {
-  long double n = 0;
-  if (!numberOf(source, n))
-    return false;
-  value_.bits = clampTo<std::uint32_t>(n);
-  return true;
-}
-std::string Bit32Var::formatValue() const {
-  return bitsText(value_.bits);
 }

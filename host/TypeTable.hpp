@@ -12,6 +12,8 @@ struct TypeRow {
   VariableType variable;  // NO_VAR for a type that no variable has (struct, typeref)
   DpElementType element;  // DPELEMENT_NOELEMENT for a type that no element has (mapping, ...)
   VariableType dyn;       // the dyn of this variable type; NO_VAR when it has none
+  Variable* (*make)();    // a new default value; null for the types of the DynVars of one element
+                          // type (made from their element's row) and for those no variable has
 };
 
 // The row of a type code; null for a code the host does not know (or NO_VAR, NOELEMENT).

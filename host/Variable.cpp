@@ -91,38 +91,9 @@ VariableType Variable::dynTypeOf(VariableType elementType) {
 }
 
 Variable* Variable::allocate(VariableType type) {
-  switch (type) {
-    case TIME_VAR:
-      return new TimeVar();
-    case BIT_VAR:
-      return new BitVar();
-    case INTEGER_VAR:
-      return new IntegerVar();
-    case UINTEGER_VAR:
-      return new UIntegerVar();
-    case FLOAT_VAR:
-      return new FloatVar();
-    case TEXT_VAR:
-      return new TextVar();
-    case BIT32_VAR:
-      return new Bit32Var();
-    case CHAR_VAR:
-      return new CharVar();
-    case LONG_VAR:
-      return new LongVar();
-    case ULONG_VAR:
-      return new ULongVar();
-    case BIT64_VAR:
-      return new Bit64Var();
-    case ANYTYPE_VAR:
-      return new AnyTypeVar();
-    case MAPPING_VAR:
-      return new MappingVar();
-    case DYN_VAR:
-      return new DynVar(NO_VAR);
-    default:
-      break;
-  }
-  const host_detail::TypeRow* row = host_detail::rowOfDyn(type);
+  const host_detail::TypeRow* row = host_detail::rowOf(type);
+  if (row != nullptr && row->make != nullptr)
+    return row->make();
+  row = host_detail::rowOfDyn(type);
   return row != nullptr ? new DynVar(row->variable) : nullptr;
 }

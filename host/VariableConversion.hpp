@@ -1,4 +1,5 @@
-// Internal to the stand-in host: the value conversions behind Variable::assign.
+// Internal to the stand-in host: the value conversions behind Variable::assign, and what the
+// definitions of the variable classes share.
 #pragma once
 
 #include <string>
@@ -15,3 +16,13 @@ bool numberOf(const Variable& v, long double& out);
 bool isScalar(const Variable& v);
 
 }  // namespace host_detail
+
+// The destructor, the type code `Code` (an expression in the class's members) and the copy.
+#define HOST_DEFINE_VARIABLE_COMMON(Class, Code) \
+  Class::~Class() = default;                     \
+  VariableType Class::isA() const {              \
+    return Code;                                 \
+  }                                              \
+  Variable* Class::clone() const {               \
+    return new Class(*this);                     \
+  }

@@ -61,10 +61,9 @@ bool QuorlinServerConfigParser::validateBlocks(const BlockList& blocks, std::str
   for (const BlockPtr& block : blocks) {
     block->validate();
     failures += block->hasErrors() ? 1 : 0;
-    failures += checks.checkDeviceName(block) ? 0 : 1;
-    failures += checks.checkPropertyName(block) ? 0 : 1;
+    failures += checks.check(*block) ? 0 : 1;
   }
-  if (checks.checkDeviceClass() && failures == 0) {
+  if (checks.finish() && failures == 0) {
     return true;
   }
   error = kValidationErrors;

@@ -5,15 +5,7 @@
 
 namespace trel::quorlinsrv {
 
-namespace {
-
-const std::string kNoText;
-
-}  // namespace
-
-QuorlinServerConfigDpeBlock::QuorlinServerConfigDpeBlock() = default;
-
-QuorlinServerConfigDpeBlock::~QuorlinServerConfigDpeBlock() = default;
+const std::string QuorlinServerConfigDpeBlock::kNoText;
 
 QuorlinServerConfigDpeBlock::Errors& QuorlinServerConfigDpeBlock::errors() {
   if (errors_ == nullptr) {
@@ -57,10 +49,6 @@ bool QuorlinServerConfigDpeBlock::isEmpty() const {
     }
   }
   return true;
-}
-
-const std::string& QuorlinServerConfigDpeBlock::attributeError(AttributeIndex index) const {
-  return errors_ == nullptr ? kNoText : errors_->attributes[index];
 }
 
 void QuorlinServerConfigDpeBlock::setAttributeError(AttributeIndex index, std::string text) {
@@ -156,17 +144,6 @@ void QuorlinServerConfigDpeBlock::validate() {
   checkTimeType();
   checkDpe();
   checkTypeCompatibility();
-}
-
-void QuorlinServerConfigDpeBlock::reset() {
-  values_ = {};
-  counts_ = {};
-  errors_.reset();
-  isArray = false;
-  setter = nullptr;
-  getter = nullptr;
-  firstLine = 0;
-  lastLine = 0;
 }
 
 }  // namespace trel::quorlinsrv

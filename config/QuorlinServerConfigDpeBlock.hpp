@@ -11,7 +11,6 @@
 #include "config/AttributeIndex.hpp"
 #include "config/MessageForm.hpp"
 #include "config/Vocabulary.hpp"
-#include "ds/ConverterRegistry.hpp"
 #include "host/DpTypes.hpp"
 
 namespace trel::quorlinsrv {
@@ -30,10 +29,9 @@ inline constexpr MessageForm<1> kUnknownDpe{{"Unknown DPE ", ""}};
 
 class QuorlinServerConfigDpeBlock {
  public:
-  QuorlinServerConfigDpeBlock();
+  QuorlinServerConfigDpeBlock() = default;
   QuorlinServerConfigDpeBlock(const QuorlinServerConfigDpeBlock&) = delete;
   QuorlinServerConfigDpeBlock& operator=(const QuorlinServerConfigDpeBlock&) = delete;
-  virtual ~QuorlinServerConfigDpeBlock();
 
   // Records one occurrence of the attribute `index` from file line `line` and widens the range.
   // Only the first occurrence's value is kept, and it is not copied: `value` must stay valid as
@@ -46,7 +44,9 @@ class QuorlinServerConfigDpeBlock {
 
   std::string_view attributeValue(AttributeIndex index) const { return values_[index]; }
   // Valid while the block lives and its errors are not changed; "" when there is none.
-  const std::string& attributeError(AttributeIndex index) const;
+  const std::string& attributeError(AttributeIndex index) const {
+    return errors_ == nullptr ? kNoText : errors_->attributes[index];
+  }
   // Replaces the error of the attribute `index`.
   void setAttributeError(AttributeIndex index, std::string text);
   // The block-level messages, joined by line feeds; "" when there are none.
@@ -60,28 +60,23 @@ class QuorlinServerConfigDpeBlock {
 
   // Runs every per-block check; each stores its findings as attribute errors.
   void validate();
-  // Clears attributes, errors, line range, array-ness and converters; derived codes stay.
-  void reset();
 
-  // Resolves "alias"/"dpe" to an element of the host's configuration and records its id, type
-  // and array-ness. True when the element exists and is a leaf; else the reason is stored in the
+  // Resolves "alias"/"dpe" to an element of the host's configuration and records its type and
+  // array-ness. True when the element exists and is a leaf; else the reason is stored in the
   // "dpe" and "alias" errors (or in the one attribute whose occurrences are wrong).
   bool checkDpe();
 
   // Looks up the setter (directions with an outgoing side) and then the getter (with an incoming
-  // side) for the element type, data type and array-ness, and keeps them. Skipped, returning
+  // side) for the element type, data type and array-ness. Skipped, returning
   // true, when "dpe", "alias", "value" or "direction" already has an error. False when a needed
   // converter is missing; the registry's message then replaces the "dpe" and "alias" errors.
   bool checkTypeCompatibility();
 
-  DpIdentifier dpId;
   DpElementType elementType = DPELEMENT_NOELEMENT;
   Direction direction{};
   ValueType valueType{};
   TimeType timeType{};
   bool isArray = false;
-  ds::SetterFn setter = nullptr;
-  ds::GetterFn getter = nullptr;
   std::uint32_t firstLine = 0;
   std::uint32_t lastLine = 0;
 
@@ -91,6 +86,7 @@ class QuorlinServerConfigDpeBlock {
     std::string block;
     std::array<std::string, kAttributeCount> attributes;
   };
+  static const std::string kNoText;
 
   Errors& errors();
   bool hasAttributeError(AttributeIndex index) const { return !attributeError(index).empty(); }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "config/QuorlinServerConfigDpeBlock.hpp"
+#include "ds/ConverterRegistry.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -33,13 +34,11 @@ bool QuorlinServerConfigDpeBlock::checkTypeCompatibility() {
   std::string error;
   bool found = true;
   if (hasOutgoingSide(direction)) {
-    setter = ds::findSetter(elementType, valueType, rank, error);
-    found = setter != nullptr;
+    found = ds::findSetter(elementType, valueType, rank, error) != nullptr;
   }
   // For "in/out" a missing setter is what gets reported; the getter is then not looked up.
   if (found && hasIncomingSide(direction)) {
-    getter = ds::findGetter(valueType, rank, elementType, error);
-    found = getter != nullptr;
+    found = ds::findGetter(valueType, rank, elementType, error) != nullptr;
   }
   if (!found) {
     setAttributeError(kDpe, error);

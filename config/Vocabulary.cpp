@@ -46,13 +46,15 @@ const Vocabulary<TimeType> kTimeTypes = {
 template <class Code>
 bool parseWord(const Vocabulary<Code>& vocabulary, const MessageForm<1>& unknown,
                std::string_view word, Code& code, std::string& error) {
-  const auto found = vocabulary.find(word);
-  if (found == vocabulary.end()) {
-    error = unknown(word);
-    return false;
+  // A walk over the few words compares lengths first, where a search compares bytes.
+  for (const auto& [known, knownCode] : vocabulary) {
+    if (known == word) {
+      code = knownCode;
+      return true;
+    }
   }
-  code = found->second;
-  return true;
+  error = unknown(word);
+  return false;
 }
 
 template <class Code>

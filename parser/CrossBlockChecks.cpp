@@ -165,6 +165,7 @@ bool CrossBlockChecks::settleRun(DeviceGroup& group) {
     const int order = propertyOf(a).compare(propertyOf(b));
     return order < 0 || (order == 0 && a->firstLine < b->firstLine);
   });
+  group.blocks.reserve(run.size());
   bool ok = true;
   for (auto first = run.begin(); first != run.end();) {
     const std::string_view property = propertyOf(*first);

@@ -86,21 +86,15 @@ std::string QuorlinServerConfigDpeBlock::positionedErrorText() const {
   return text.str();
 }
 
-bool QuorlinServerConfigDpeBlock::checkOccurrence(AttributeIndex index, bool mandatory) {
+bool QuorlinServerConfigDpeBlock::reportOccurrence(AttributeIndex index) {
   if (hasAttributeError(index)) {
     return false;  // the first error stays
   }
   const std::uint32_t count = counts_[index];
-  const bool repeated = count >= 2;
-  const bool missing = mandatory && count == 0;
-  const bool empty = mandatory && count == 1 && values_[index].empty();
-  if (!repeated && !missing && !empty) {
-    return true;  // the common case builds no stream
-  }
   const std::string_view name = attributeRow(index).displayName;
-  setAttributeError(index, repeated  ? kRepeatedAttribute(name, count)
-                           : missing ? kMissingAttribute(name)
-                                     : kEmptyAttribute(name));
+  setAttributeError(index, count >= 2   ? kRepeatedAttribute(name, count)
+                           : count == 0 ? kMissingAttribute(name)
+                                        : kEmptyAttribute(name));
   return false;
 }
 

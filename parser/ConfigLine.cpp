@@ -17,18 +17,6 @@ LineGrammar::LineGrammar() {
   }
 }
 
-std::string_view LineGrammar::trimmed(std::string_view text) const {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && isSpace(text[begin])) {
-    ++begin;
-  }
-  while (end > begin && isSpace(text[end - 1])) {
-    --end;
-  }
-  return text.substr(begin, end - begin);
-}
-
 ConfigLine LineGrammar::read(std::string_view line) const {
   ConfigLine result;
   result.text = trimmed(line);

@@ -8,14 +8,6 @@
 
 namespace trel::quorlinsrv {
 
-QuorlinServerConfigParser::QuorlinServerConfigParser() = default;
-
-QuorlinServerConfigParser::~QuorlinServerConfigParser() {
-  if (file.is_open()) {
-    file.close();
-  }
-}
-
 QuorlinServerConfigParser::BlockList QuorlinServerConfigParser::parse(const std::string& fileName,
                                                                       std::string& error) {
   BlockList blocks;

@@ -10,9 +10,9 @@ namespace trel::quorlinsrv {
 namespace {
 
 // Asks the host about the element `dpeName` and returns why it cannot be mapped, or "" when it
-// is a leaf; fills `type` and `isArray` as far as the host answered.
-std::string elementProblem(const std::string& dpeName, DpElementType& type, bool& isArray) {
-  DpIdentifier id;
+// is a leaf; fills `id`, `type` and `isArray` as far as the host answered.
+std::string elementProblem(const std::string& dpeName, DpIdentifier& id, DpElementType& type,
+                           bool& isArray) {
   if (dpeName.empty()) {
     return "both alias and DPE name are empty";
   }
@@ -49,7 +49,7 @@ bool QuorlinServerConfigDpeBlock::checkDpe() {
     name = aliasTarget.str();
   }
   name += values_[kDpe];
-  const std::string problem = elementProblem(name, elementType, isArray);
+  const std::string problem = elementProblem(name, dpId, elementType, isArray);
   if (problem.empty()) {
     return true;
   }

@@ -7,6 +7,10 @@ namespace trel::quorlinsrv {
 
 const std::string QuorlinServerConfigDpeBlock::kNoText;
 
+QuorlinServerConfigDpeBlock::QuorlinServerConfigDpeBlock() = default;
+
+QuorlinServerConfigDpeBlock::~QuorlinServerConfigDpeBlock() = default;
+
 QuorlinServerConfigDpeBlock::Errors& QuorlinServerConfigDpeBlock::errors() {
   if (errors_ == nullptr) {
     errors_ = std::make_unique<Errors>();
@@ -138,6 +142,17 @@ void QuorlinServerConfigDpeBlock::validate() {
   checkTimeType();
   checkDpe();
   checkTypeCompatibility();
+}
+
+void QuorlinServerConfigDpeBlock::reset() {
+  values_ = {};
+  counts_ = {};
+  errors_.reset();
+  isArray = false;
+  setter = nullptr;
+  getter = nullptr;
+  firstLine = 0;
+  lastLine = 0;
 }
 
 }  // namespace trel::quorlinsrv

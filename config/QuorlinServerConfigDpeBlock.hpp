@@ -11,6 +11,7 @@
 #include "config/AttributeIndex.hpp"
 #include "config/MessageForm.hpp"
 #include "config/Vocabulary.hpp"
+#include "ds/ConverterRegistry.hpp"
 #include "host/DpTypes.hpp"
 
 namespace trel::quorlinsrv {
@@ -29,9 +30,10 @@ inline constexpr MessageForm<1> kUnknownDpe{{"Unknown DPE ", ""}};
 
 class QuorlinServerConfigDpeBlock {
  public:
-  QuorlinServerConfigDpeBlock() = default;
+  QuorlinServerConfigDpeBlock();
   QuorlinServerConfigDpeBlock(const QuorlinServerConfigDpeBlock&) = delete;
   QuorlinServerConfigDpeBlock& operator=(const QuorlinServerConfigDpeBlock&) = delete;
+  virtual ~QuorlinServerConfigDpeBlock();
 
   // Records one occurrence of the attribute `index` from file line `line` and widens the range.
   // Only the first occurrence's value is kept, and it is not copied: `value` must stay valid as
@@ -60,23 +62,28 @@ class QuorlinServerConfigDpeBlock {
 
   // Runs every per-block check; each stores its findings as attribute errors.
   void validate();
+  // Clears attributes, errors, line range, array-ness and converters; derived codes stay.
+  void reset();
 
-  // Resolves "alias"/"dpe" to an element of the host's configuration and records its type and
-  // array-ness. True when the element exists and is a leaf; else the reason is stored in the
+  // Resolves "alias"/"dpe" to an element of the host's configuration and records its id, type
+  // and array-ness. True when the element exists and is a leaf; else the reason is stored in the
   // "dpe" and "alias" errors (or in the one attribute whose occurrences are wrong).
   bool checkDpe();
 
   // Looks up the setter (directions with an outgoing side) and then the getter (with an incoming
-  // side) for the element type, data type and array-ness. Skipped, returning
+  // side) for the element type, data type and array-ness, and keeps them. Skipped, returning
   // true, when "dpe", "alias", "value" or "direction" already has an error. False when a needed
   // converter is missing; the registry's message then replaces the "dpe" and "alias" errors.
   bool checkTypeCompatibility();
 
+  DpIdentifier dpId;
   DpElementType elementType = DPELEMENT_NOELEMENT;
   Direction direction{};
   ValueType valueType{};
   TimeType timeType{};
   bool isArray = false;
+  ds::SetterFn setter = nullptr;
+  ds::GetterFn getter = nullptr;
   std::uint32_t firstLine = 0;
   std::uint32_t lastLine = 0;
 

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "config/QuorlinServerConfigDpeBlock.hpp"
-#include "ds/ConverterRegistry.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -34,11 +33,13 @@ bool QuorlinServerConfigDpeBlock::checkTypeCompatibility() {
   std::string error;
   bool found = true;
   if (hasOutgoingSide(direction)) {
-    found = ds::findSetter(elementType, valueType, rank, error) != nullptr;
+    setter = ds::findSetter(elementType, valueType, rank, error);
+    found = setter != nullptr;
   }
   // For "in/out" a missing setter is what gets reported; the getter is then not looked up.
   if (found && hasIncomingSide(direction)) {
-    found = ds::findGetter(valueType, rank, elementType, error) != nullptr;
+    getter = ds::findGetter(valueType, rank, elementType, error);
+    found = getter != nullptr;
   }
   if (!found) {
     setAttributeError(kDpe, error);

@@ -142,21 +142,24 @@ bool readClassFinding(std::string_view message, ClassFinding& finding) {
   return false;
 }
 
-bool CrossBlockChecks::check(Block& block) {
+bool CrossBlockChecks::checkDeviceName(Block& block) {
   const std::string_view name = block.attributeValue(kDeviceName);
   if (name.empty() || name == deviceName) {
-    run.push_back(&block);
     return true;
   }
-  bool ok = finish();
+  bool ok = checkDeviceClass();
   deviceName = name;
   runStart = static_cast<std::int32_t>(block.firstLine);
   if (!seenDevices.insert(name).second) {
     block.setAttributeError(kDeviceName, kDeviceNotUnique);
     ok = false;
   }
-  run.push_back(&block);
   return ok;
+}
+
+bool CrossBlockChecks::checkPropertyName(Block& block) {
+  run.push_back(&block);
+  return true;
 }
 
 bool CrossBlockChecks::settleRun(DeviceGroup& group) {
@@ -187,7 +190,7 @@ bool CrossBlockChecks::settleRun(DeviceGroup& group) {
   return ok;
 }
 
-bool CrossBlockChecks::finish() {
+bool CrossBlockChecks::checkDeviceClass() {
   DeviceGroup group;
   bool ok = settleRun(group);
   const std::string_view name = groupClassName(group);

@@ -40,12 +40,18 @@ class CrossBlockChecks {
  public:
   using Block = QuorlinServerConfigDpeBlock;
 
-  // Fed every block in file order, then `finish` once; each returns false when it attached a
-  // message. The blocks must stay alive while the checks run: the names kept view their values.
-  // A device name whose run began before is reported at once; a run's repeated property names
-  // and its class comparison when the run ends.
-  bool check(Block& block);
-  bool finish();
+  // Each returns false when it attached a message. The blocks must stay alive while the checks
+  // run: the names they keep are views of the blocks' values.
+  // Starts a new device run when the block's device name differs from the run's (settling the
+  // run that ends); a name whose run began before is reported.
+  bool checkDeviceName(Block& block);
+  // Enters the block into the current run. A property name repeated within the run is reported
+  // when the run is settled: one sort of the run instead of a set insert per block.
+  bool checkPropertyName(Block& block);
+  // Settles the current run: its repeated property names are reported, and it becomes its
+  // class's reference or is compared with it. Called by checkDeviceName when a run ends, and
+  // once after the last block.
+  bool checkDeviceClass();
 
  private:
   struct Reference {

@@ -8,6 +8,14 @@
 
 namespace trel::quorlinsrv {
 
+QuorlinServerConfigParser::QuorlinServerConfigParser() = default;
+
+QuorlinServerConfigParser::~QuorlinServerConfigParser() {
+  if (file.is_open()) {
+    file.close();
+  }
+}
+
 QuorlinServerConfigParser::BlockList QuorlinServerConfigParser::parse(const std::string& fileName,
                                                                       std::string& error) {
   BlockList blocks;
@@ -53,9 +61,10 @@ bool QuorlinServerConfigParser::validateBlocks(const BlockList& blocks, std::str
   for (const BlockPtr& block : blocks) {
     block->validate();
     failures += block->hasErrors() ? 1 : 0;
-    failures += checks.check(*block) ? 0 : 1;
+    failures += checks.checkDeviceName(*block) ? 0 : 1;
+    failures += checks.checkPropertyName(*block) ? 0 : 1;
   }
-  if (checks.finish() && failures == 0) {
+  if (checks.checkDeviceClass() && failures == 0) {
     return true;
   }
   error = kValidationErrors;

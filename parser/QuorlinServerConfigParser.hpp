@@ -24,9 +24,10 @@ class QuorlinServerConfigParser {
   using BlockPtr = std::shared_ptr<QuorlinServerConfigDpeBlock>;
   using BlockList = std::vector<BlockPtr>;
 
-  QuorlinServerConfigParser() = default;
+  QuorlinServerConfigParser();
   QuorlinServerConfigParser(const QuorlinServerConfigParser&) = delete;
   QuorlinServerConfigParser& operator=(const QuorlinServerConfigParser&) = delete;
+  virtual ~QuorlinServerConfigParser();
 
   // Opens, reads, closes and validates `fileName`. `error` (passed empty) becomes "" or the
   // summary text; the result is every block in file order, empty when nothing could be read.

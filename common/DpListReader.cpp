@@ -64,18 +64,17 @@ std::size_t closingQuote(std::string_view text) {
 
 // Splits at TABs that are not inside a quoted value.
 std::vector<std::string> splitColumns(std::string_view text) {
-  std::vector<std::string> columns(1);
+  std::vector<std::string> columns;
+  columns.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\t')) + 1);
   bool inQuote = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\t' && !inQuote) {
-      columns.emplace_back();
-      continue;
-    }
-    columns.back() += c;
-    if (inQuote && c == '\\' && i + 1 < text.size()) {
-      columns.back() += text[++i];
-    } else if (c == '"') {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || (text[i] == '\t' && !inQuote)) {
+      columns.emplace_back(text.substr(start, i - start));
+      start = i + 1;
+    } else if (inQuote && text[i] == '\\' && i + 1 < text.size()) {
+      ++i;  // the escaped byte, a quote included, does not close the value
+    } else if (text[i] == '"') {
       inQuote = !inQuote;
     }
   }
@@ -194,8 +193,8 @@ class Reader {
       record.text = std::move(physical);
       return true;
     }
-    record.text = physical;
     bool open = quoteOpenAfter(physical, false);
+    record.text = std::move(physical);
     while (open) {
       if (!std::getline(in_, physical)) {
         fail(record.line,

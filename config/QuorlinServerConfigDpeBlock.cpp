@@ -5,11 +5,7 @@
 
 namespace trel::quorlinsrv {
 
-namespace {
-
-const std::string kNoText;
-
-}  // namespace
+const std::string QuorlinServerConfigDpeBlock::kNoText;
 
 QuorlinServerConfigDpeBlock::QuorlinServerConfigDpeBlock() = default;
 
@@ -59,10 +55,6 @@ bool QuorlinServerConfigDpeBlock::isEmpty() const {
   return true;
 }
 
-const std::string& QuorlinServerConfigDpeBlock::attributeError(AttributeIndex index) const {
-  return errors_ == nullptr ? kNoText : errors_->attributes[index];
-}
-
 void QuorlinServerConfigDpeBlock::setAttributeError(AttributeIndex index, std::string text) {
   if (errors_ != nullptr || !text.empty()) {
     errors().attributes[index] = std::move(text);
@@ -98,21 +90,15 @@ std::string QuorlinServerConfigDpeBlock::positionedErrorText() const {
   return text.str();
 }
 
-bool QuorlinServerConfigDpeBlock::checkOccurrence(AttributeIndex index, bool mandatory) {
+bool QuorlinServerConfigDpeBlock::reportOccurrence(AttributeIndex index) {
   if (hasAttributeError(index)) {
     return false;  // the first error stays
   }
   const std::uint32_t count = counts_[index];
-  const bool repeated = count >= 2;
-  const bool missing = mandatory && count == 0;
-  const bool empty = mandatory && count == 1 && values_[index].empty();
-  if (!repeated && !missing && !empty) {
-    return true;  // the common case builds no stream
-  }
   const std::string_view name = attributeRow(index).displayName;
-  setAttributeError(index, repeated  ? kRepeatedAttribute(name, count)
-                           : missing ? kMissingAttribute(name)
-                                     : kEmptyAttribute(name));
+  setAttributeError(index, count >= 2   ? kRepeatedAttribute(name, count)
+                           : count == 0 ? kMissingAttribute(name)
+                                        : kEmptyAttribute(name));
   return false;
 }
 

@@ -46,7 +46,9 @@ class QuorlinServerConfigDpeBlock {
 
   std::string_view attributeValue(AttributeIndex index) const { return values_[index]; }
   // Valid while the block lives and its errors are not changed; "" when there is none.
-  const std::string& attributeError(AttributeIndex index) const;
+  const std::string& attributeError(AttributeIndex index) const {
+    return errors_ == nullptr ? kNoText : errors_->attributes[index];
+  }
   // Replaces the error of the attribute `index`.
   void setAttributeError(AttributeIndex index, std::string text);
   // The block-level messages, joined by line feeds; "" when there are none.
@@ -91,13 +93,21 @@ class QuorlinServerConfigDpeBlock {
     std::string block;
     std::array<std::string, kAttributeCount> attributes;
   };
+  static const std::string kNoText;
 
   Errors& errors();
   bool hasAttributeError(AttributeIndex index) const { return !attributeError(index).empty(); }
   void widenRange(std::uint32_t line);
   // Applies the occurrence rules (repeated; mandatory but missing or empty) to the attribute
-  // `index` unless it has an error already. True when it has no error afterwards.
-  bool checkOccurrence(AttributeIndex index, bool mandatory);
+  // `index` unless it has an error already. True when it has no error afterwards. Inline for the
+  // common case, one occurrence of a value, which builds no message.
+  bool checkOccurrence(AttributeIndex index, bool mandatory) {
+    const std::uint32_t count = counts_[index];
+    const bool kept = count == 1 ? !mandatory || !values_[index].empty() : count == 0 && !mandatory;
+    return kept ? !hasAttributeError(index) : reportOccurrence(index);
+  }
+  // The rules broken: sets the attribute's message unless it has an error already; false.
+  bool reportOccurrence(AttributeIndex index);
   // Parses the attribute's word into `code`; a parse error becomes the attribute's error.
   template <typename Code>
   bool parseWord(AttributeIndex index, bool (*parse)(std::string_view, Code&, std::string&),

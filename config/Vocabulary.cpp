@@ -1,9 +1,9 @@
 #include "config/Vocabulary.hpp"
 
-#include <functional>
 #include <iterator>
 #include <map>
 #include <utility>
+#include <vector>
 
 namespace trel::quorlinsrv {
 
@@ -13,16 +13,16 @@ const std::string kKeyValueSeparator = "=";
 
 namespace {
 
-// One vocabulary: its words ordered byte-wise, each with its code.
+// One vocabulary: its words, each with its own code.
 template <class Code>
-using Vocabulary = std::map<std::string, Code, std::less<>>;
+using Vocabulary = std::vector<std::pair<std::string, Code>>;
 
 // The value types' words are those of the converter registry's messages too.
 Vocabulary<ValueType> valueTypeVocabulary() {
   Vocabulary<ValueType> words;
   for (std::size_t code = 0; code < std::size(kValueTypeWords); ++code) {
     if (!kValueTypeWords[code].configWord.empty()) {
-      words.emplace(kValueTypeWords[code].configWord, static_cast<ValueType>(code));
+      words.emplace_back(kValueTypeWords[code].configWord, static_cast<ValueType>(code));
     }
   }
   return words;
@@ -46,13 +46,15 @@ const Vocabulary<TimeType> kTimeTypes = {
 template <class Code>
 bool parseWord(const Vocabulary<Code>& vocabulary, const MessageForm<1>& unknown,
                std::string_view word, Code& code, std::string& error) {
-  const auto found = vocabulary.find(word);
-  if (found == vocabulary.end()) {
-    error = unknown(word);
-    return false;
+  // A walk over the few words compares lengths first, where a search would compare bytes.
+  for (const auto& [known, knownCode] : vocabulary) {
+    if (known == word) {
+      code = knownCode;
+      return true;
+    }
   }
-  code = found->second;
-  return true;
+  error = unknown(word);
+  return false;
 }
 
 template <class Code>

@@ -1,6 +1,7 @@
 #include "host/DpConfiguration.hpp"
 
 #include <algorithm>
+#include <deque>
 #include <limits>
 #include <map>
 #include <string>
@@ -44,8 +45,10 @@ struct DpConfiguration::Store {
   // that a name is found by binary search however many siblings it has.
   std::vector<std::uint32_t> sortedChildren;
   std::map<std::string, TypeEntry, std::less<>> types;
-  // Each data point's number (DpIdentifier::dp) and the root of its type.
-  std::unordered_map<std::string, std::uint32_t> dataPoints;
+  // Each data point's number (DpIdentifier::dp), keyed by a view of its name in `dataPointNames`
+  // (whose names never move), and the root of its type.
+  std::deque<std::string> dataPointNames;
+  std::unordered_map<std::string_view, std::uint32_t> dataPoints;
   std::vector<std::uint32_t> rootOfDataPoint;  // by number - 1
   std::unordered_map<std::string, std::string> aliases;
   std::vector<Walked> walked;  // by type number; empty when a type was added since the last walk
@@ -97,8 +100,9 @@ struct DpConfiguration::Store {
 
   // `name` without the local system prefix ("System1:").
   std::string_view withoutSystem(std::string_view name) const {
-    if (name.size() > systemName.size() && name.compare(0, systemName.size(), systemName) == 0 &&
-        name[systemName.size()] == ':') {
+    // The colon first: most names have none there, and it spares comparing the prefix.
+    if (name.size() > systemName.size() && name[systemName.size()] == ':' &&
+        name.compare(0, systemName.size(), systemName) == 0) {
       name.remove_prefix(systemName.size() + 1);
     }
     return name;
@@ -282,7 +286,8 @@ bool DpConfiguration::addDataPoint(const std::string& name, const std::string& t
     return false;
   }
   store_->rootOfDataPoint.push_back(type->root);
-  store_->dataPoints.emplace(name, static_cast<std::uint32_t>(store_->rootOfDataPoint.size()));
+  store_->dataPoints.emplace(store_->dataPointNames.emplace_back(name),
+                             static_cast<std::uint32_t>(store_->rootOfDataPoint.size()));
   return true;
 }
 
@@ -321,10 +326,7 @@ bool DpConfiguration::findElement(std::string_view name, DpIdentifier& id) const
   const Store& s = *store_;
   name = s.withoutSystem(name);
   const std::size_t dot = name.find('.');
-  // One buffer per thread: a lookup allocates nothing once the buffer has grown.
-  thread_local std::string dataPoint;
-  dataPoint.assign(name.substr(0, dot));
-  auto found = s.dataPoints.find(dataPoint);
+  auto found = s.dataPoints.find(name.substr(0, dot));
   if (found == s.dataPoints.end())
     return false;
   std::uint32_t element = s.rootOfDataPoint[found->second - 1];
@@ -355,7 +357,7 @@ bool DpConfiguration::findElementType(const DpIdentifier& id, DpElementType& typ
 
 std::string_view DpConfiguration::findDataPointType(std::string_view name) const {
   const Store& s = *store_;
-  auto found = s.dataPoints.find(std::string(s.withoutSystem(name)));
+  auto found = s.dataPoints.find(s.withoutSystem(name));
   return found == s.dataPoints.end()
              ? std::string_view()
              : s.view(s.elements[s.rootOfDataPoint[found->second - 1]].name);

@@ -1,25 +1,10 @@
 #include "parser/ConfigLine.hpp"
 
-#include <boost/algorithm/string/trim.hpp>
-#include <boost/range/iterator_range.hpp>
 #include <locale>
 
 #include "config/Vocabulary.hpp"
 
 namespace trel::quorlinsrv {
-
-namespace {
-
-// The first separator character at or after `from`. With the one-character separator this is a
-// single memchr over the line; find_first_of would call memchr once per character of the line.
-std::size_t findSeparator(std::string_view text, std::size_t from) {
-  if (kKeyValueSeparator.size() == 1) {
-    return text.find(kKeyValueSeparator.front(), from);
-  }
-  return text.find_first_of(kKeyValueSeparator, from);
-}
-
-}  // namespace
 
 bool ConfigLine::wellFormed() const {
   return wordCount == 1 || (wordCount == 3 && words[1] == kClassIntroducer);
@@ -30,13 +15,6 @@ LineGrammar::LineGrammar() {
   for (int c = 0; c < 256; ++c) {
     space_[c] = ctype.is(std::ctype_base::space, static_cast<char>(c));
   }
-}
-
-std::string_view LineGrammar::trimmed(std::string_view text) const {
-  const auto range = boost::algorithm::trim_copy_if(
-      boost::iterator_range<const char*>(text.data(), text.data() + text.size()),
-      [this](char c) { return isSpace(c); });
-  return std::string_view(range.begin(), range.size());
 }
 
 ConfigLine LineGrammar::read(std::string_view line) const {
@@ -64,10 +42,11 @@ ConfigLine LineGrammar::read(std::string_view line) const {
     }
     return result;
   }
-  // Split at every separator, without merging: two parts exactly when the line holds one.
-  const std::size_t separator = findSeparator(text, 0);
+  // Split at every separator (one character), without merging: two parts exactly when the line
+  // holds one.
+  const std::size_t separator = text.find(kKeyValueSeparator.front());
   if (separator == std::string_view::npos ||
-      findSeparator(text, separator + 1) != std::string_view::npos) {
+      text.find(kKeyValueSeparator.front(), separator + 1) != std::string_view::npos) {
     result.kind = LineKind::kOther;
   } else {
     result.kind = LineKind::kKeyValue;

@@ -42,7 +42,17 @@ class LineGrammar {
   LineGrammar();
   ConfigLine read(std::string_view line) const;
   bool isSpace(char c) const { return space_[static_cast<unsigned char>(c)]; }
-  std::string_view trimmed(std::string_view text) const;
+  std::string_view trimmed(std::string_view text) const {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && isSpace(text[begin])) {
+      ++begin;
+    }
+    while (end > begin && isSpace(text[end - 1])) {
+      --end;
+    }
+    return text.substr(begin, end - begin);
+  }
 
   // The byte offset in `line` of `part`, a view of it.
   static std::size_t offsetOf(std::string_view line, std::string_view part) {

@@ -80,10 +80,6 @@ std::string readText(std::istream& input) {
 
 }  // namespace
 
-ConfigLineReader::ConfigLineReader() = default;
-
-ConfigLineReader::~ConfigLineReader() = default;
-
 void ConfigLineReader::read(std::istream& input, BlockList& output) {
   store = std::make_shared<BlockStore>(readText(input));
   currentBlock = &store->newBlock();

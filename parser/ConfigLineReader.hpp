@@ -22,10 +22,9 @@ class ConfigLineReader {
   using BlockPtr = std::shared_ptr<QuorlinServerConfigDpeBlock>;
   using BlockList = std::vector<BlockPtr>;
 
-  ConfigLineReader();
+  ConfigLineReader() = default;
   ConfigLineReader(const ConfigLineReader&) = delete;
   ConfigLineReader& operator=(const ConfigLineReader&) = delete;
-  ~ConfigLineReader();
 
   // Reads `input` to its end, appending every closed block to `output` and gathering the leading
   // comment. Every problem is recorded on a block; a read error ends the input.

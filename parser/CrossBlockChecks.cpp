@@ -1,5 +1,6 @@
 // The checks across blocks: unique device names, unique property names within a device, and
 // devices of one class offering what the class's first device (its reference) offers.
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <deque>
@@ -14,6 +15,18 @@ namespace trel::quorlinsrv {
 namespace {
 
 using Block = QuorlinServerConfigDpeBlock;
+
+// Class and device name of the block with the smallest property name; "" for an empty group.
+std::string_view groupClassName(const DeviceGroup& group) {
+  return group.blocks.empty() ? std::string_view() : group.blocks[0]->attributeValue(kClassName);
+}
+std::string_view groupDeviceName(const DeviceGroup& group) {
+  return group.blocks.empty() ? std::string_view() : group.blocks[0]->attributeValue(kDeviceName);
+}
+
+std::string_view propertyOf(const Block* block) {
+  return block->attributeValue(kProperty);
+}
 
 const char* const kDeviceNotUnique = "Quorlin device name is not unique";
 const char* const kPropertyNotUnique = "Property name is not unique within device";
@@ -65,14 +78,14 @@ bool comparable(const Aspect& aspect, const Block& block, const Block& reference
 }
 
 // The block of `group` under `property`, or null; `next` walks `group` in property order, so a
-// caller that asks in that order compares each name about once instead of searching the map.
-const Block* walkTo(const DeviceGroup& group, DeviceGroup::Blocks::const_iterator& next,
-                    std::string_view property) {
+// caller that asks in that order compares each name about once instead of searching.
+const Block* walkTo(const DeviceGroup& group, std::size_t& next, std::string_view property) {
   int order = 1;
-  while (next != group.blocks.end() && (order = next->first.compare(property)) < 0) {
+  while (next < group.blocks.size() &&
+         (order = propertyOf(group.blocks[next]).compare(property)) < 0) {
     ++next;
   }
-  return next != group.blocks.end() && order == 0 ? next->second.get() : nullptr;
+  return order == 0 ? group.blocks[next] : nullptr;
 }
 
 bool readNumber(std::string_view text, unsigned& number) {
@@ -129,94 +142,97 @@ bool readClassFinding(std::string_view message, ClassFinding& finding) {
   return false;
 }
 
-bool CrossBlockChecks::checkDeviceName(const BlockPtr& block) {
-  const std::string_view name = block->attributeValue(kDeviceName);
-  if (name.empty()) {
-    return true;
-  }
-  if (name == deviceName) {
-    addToGroup(currentGroup, block);
+bool CrossBlockChecks::checkDeviceName(Block& block) {
+  const std::string_view name = block.attributeValue(kDeviceName);
+  if (name.empty() || name == deviceName) {
     return true;
   }
   bool ok = checkDeviceClass();
   deviceName = name;
-  seenProperties.clear();
+  runStart = static_cast<std::int32_t>(block.firstLine);
   if (!seenDevices.insert(name).second) {
-    block->setAttributeError(kDeviceName, kDeviceNotUnique);
+    block.setAttributeError(kDeviceName, kDeviceNotUnique);
     ok = false;
   }
-  currentGroup = DeviceGroup();
-  addToGroup(currentGroup, block);
   return ok;
 }
 
-bool CrossBlockChecks::checkPropertyName(const BlockPtr& block) {
-  const std::string_view property = block->attributeValue(kProperty);
-  if (property.empty()) {
-    return true;
-  }
-  if (!seenProperties.insert(property).second) {
-    block->setAttributeError(kProperty, kPropertyNotUnique);
-    return false;
-  }
+bool CrossBlockChecks::checkPropertyName(Block& block) {
+  run.push_back(&block);
   return true;
 }
 
-bool CrossBlockChecks::checkDeviceClass() {
+bool CrossBlockChecks::settleRun(DeviceGroup& group) {
+  // Among blocks of one property name the first in the file keeps it: lines order them.
+  std::sort(run.begin(), run.end(), [](const Block* a, const Block* b) {
+    const int order = propertyOf(a).compare(propertyOf(b));
+    return order < 0 || (order == 0 && a->firstLine < b->firstLine);
+  });
+  group.blocks.reserve(run.size());
   bool ok = true;
-  const std::string_view name = groupClassName(currentGroup);
-  if (!name.empty()) {
-    const auto reference = classReferences.find(name);
-    if (reference == classReferences.end()) {
-      // The class's first device run becomes its reference; the group is emptied below anyway.
-      classReferences.emplace(std::string(name), std::move(currentGroup));
-    } else {
-      ok = compareWithReference(currentGroup, reference->second);
+  for (auto first = run.begin(); first != run.end();) {
+    const std::string_view property = propertyOf(*first);
+    const auto last =
+        std::find_if(first, run.end(), [&](const Block* b) { return propertyOf(b) != property; });
+    for (auto repeated = first + 1; repeated != last && !property.empty(); ++repeated) {
+      (*repeated)->setAttributeError(kProperty, kPropertyNotUnique);
+      ok = false;
     }
+    const auto named = std::find_if(
+        first, last, [](const Block* b) { return !b->attributeValue(kDeviceName).empty(); });
+    if (named != last) {
+      group.blocks.push_back(*named);
+    }
+    first = last;
   }
-  currentGroup = DeviceGroup();
+  run.clear();
+  group.startLine = runStart;
   return ok;
 }
 
-bool CrossBlockChecks::compareWithReference(const DeviceGroup& group,
-                                            const DeviceGroup& reference) {
-  bool ok = true;
-  auto next = reference.blocks.begin();
-  for (const auto& [property, block] : group.blocks) {
-    ok = compareBlocks(group, *block, reference, walkTo(reference, next, property)) && ok;
-  }
-  return reportMissingInGroup(group, reference) && ok;
-}
-
-bool CrossBlockChecks::reportMissingInGroup(const DeviceGroup& group,
-                                            const DeviceGroup& reference) {
-  // Only reference blocks without a class error can still receive a message, and a message
-  // is never taken back; so the candidates shrink as messages are set.
-  auto [entry, isNew] = unreportedReferenceBlocks.try_emplace(&reference);
-  std::vector<Block*>& candidates = entry->second;
-  if (isNew) {
-    candidates.reserve(reference.blocks.size());
-    for (const auto& [property, block] : reference.blocks) {
-      candidates.push_back(block.get());
+bool CrossBlockChecks::checkDeviceClass() {
+  DeviceGroup group;
+  bool ok = settleRun(group);
+  const std::string_view name = groupClassName(group);
+  if (!name.empty()) {
+    const auto found = classReferences.find(name);
+    if (found == classReferences.end()) {
+      // The class's first device run becomes its reference.
+      std::vector<Block*> unreported = group.blocks;
+      classReferences.emplace(name, Reference{std::move(group), std::move(unreported)});
+    } else {
+      ok = compareWithReference(group, found->second) && ok;
     }
   }
+  return ok;
+}
+
+bool CrossBlockChecks::compareWithReference(const DeviceGroup& group, Reference& reference) {
   bool ok = true;
-  std::vector<Block*> stillUnreported;
+  std::size_t next = 0;
+  for (Block* block : group.blocks) {
+    ok = compareBlocks(group, *block, reference.group,
+                       walkTo(reference.group, next, propertyOf(block))) &&
+         ok;
+  }
+  // Only reference blocks without a class error can still receive a message, and a message
+  // is never taken back; so the candidates shrink as messages are set.
+  auto kept = reference.unreported.begin();
   const std::string_view className = groupClassName(group);
-  auto next = group.blocks.begin();
-  for (Block* referenceBlock : candidates) {
+  next = 0;
+  for (Block* referenceBlock : reference.unreported) {
     if (!referenceBlock->attributeError(kClassName).empty()) {
       continue;
     }
-    if (walkTo(group, next, referenceBlock->attributeValue(kProperty)) != nullptr) {
-      stillUnreported.push_back(referenceBlock);
+    if (walkTo(group, next, propertyOf(referenceBlock)) != nullptr) {
+      *kept++ = referenceBlock;
       continue;
     }
     referenceBlock->setAttributeError(kClassName,
                                       missingPropertyMessage(className, *referenceBlock, group));
     ok = false;
   }
-  candidates.swap(stillUnreported);
+  reference.unreported.erase(kept, reference.unreported.end());
   return ok;
 }
 

@@ -3,16 +3,14 @@
 // class (its reference). What it keeps is exactly what these comparisons look back at.
 #pragma once
 
+#include <cstdint>
 #include <map>
-#include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
 #include "config/QuorlinServerConfigDpeBlock.hpp"
-#include "parser/DeviceGroup.hpp"
 
 namespace trel::quorlinsrv {
 
@@ -32,44 +30,56 @@ struct ClassFinding {
 // Reads `message`; false when it is no class message of these checks. The views are into it.
 bool readClassFinding(std::string_view message, ClassFinding& finding);
 
+// A device run: its blocks, the first of each property name, in property order.
+struct DeviceGroup {
+  std::vector<QuorlinServerConfigDpeBlock*> blocks;
+  std::int32_t startLine = 0;  // firstLine of its first block in the file
+};
+
 class CrossBlockChecks {
  public:
-  using BlockPtr = std::shared_ptr<QuorlinServerConfigDpeBlock>;
+  using Block = QuorlinServerConfigDpeBlock;
 
   // Each returns false when it attached a message. The blocks must stay alive while the checks
   // run: the names they keep are views of the blocks' values.
-  // Groups the block into its device run; a name whose run began before is reported.
-  bool checkDeviceName(const BlockPtr& block);
-  // Reports a property name met before in the current device run.
-  bool checkPropertyName(const BlockPtr& block);
-  // Settles the current run: it becomes its class's reference or is compared with it. Called by
-  // checkDeviceName when a run ends, and once after the last block.
+  // Starts a new device run when the block's device name differs from the run's (settling the
+  // run that ends); a name whose run began before is reported.
+  bool checkDeviceName(Block& block);
+  // Enters the block into the current run. A property name repeated within the run is reported
+  // when the run is settled: one sort of the run instead of a set insert per block.
+  bool checkPropertyName(Block& block);
+  // Settles the current run: its repeated property names are reported, and it becomes its
+  // class's reference or is compared with it. Called by checkDeviceName when a run ends, and
+  // once after the last block.
   bool checkDeviceClass();
 
  private:
-  using Block = QuorlinServerConfigDpeBlock;
+  struct Reference {
+    DeviceGroup group;
+    // Its blocks that may still be reported as missing from a later device, in property order.
+    // Shrinks as messages are set, so the check of each later device costs its own size and the
+    // messages it sets, not the reference's size.
+    std::vector<Block*> unreported;
+  };
 
+  // Reports the run's repeated property names and gathers the device's blocks into `group`.
+  bool settleRun(DeviceGroup& group);
   // Compares every block of `group` with the reference, then reports what the group lacks.
-  bool compareWithReference(const DeviceGroup& group, const DeviceGroup& reference);
+  bool compareWithReference(const DeviceGroup& group, Reference& reference);
   // Reports the first difference of `block` from `referenceBlock` (null: no such property).
   bool compareBlocks(const DeviceGroup& group, Block& block, const DeviceGroup& reference,
                      const Block* referenceBlock);
-  // Reports, on reference blocks not reported yet, the properties that `group` lacks.
-  bool reportMissingInGroup(const DeviceGroup& group, const DeviceGroup& reference);
 
-  // The device run being collected: its name and its blocks.
+  // The run being collected: its device name and every block since it began, nameless blocks
+  // included (they share the property check but belong to no device).
   std::string_view deviceName;
-  DeviceGroup currentGroup;
+  std::vector<Block*> run;
+  std::int32_t runStart = 0;
   // Device names whose run has started (hashed: an ordered set compared each new name with
-  // about 13 others, each a cache miss into the text); property names of the current run.
+  // about 13 others, each a cache miss into the text).
   std::unordered_set<std::string_view> seenDevices;
-  std::set<std::string_view> seenProperties;
   // The reference run of each class.
-  std::map<std::string, DeviceGroup, std::less<>> classReferences;
-  // Per class reference: its blocks that may still be reported as missing from a later device,
-  // in property order. Shrinks as messages are set, so the check of each later device costs its
-  // own size and the messages it sets, not the reference's size.
-  std::map<const DeviceGroup*, std::vector<Block*>> unreportedReferenceBlocks;
+  std::map<std::string_view, Reference> classReferences;
 };
 
 }  // namespace trel::quorlinsrv

@@ -61,8 +61,8 @@ bool QuorlinServerConfigParser::validateBlocks(const BlockList& blocks, std::str
   for (const BlockPtr& block : blocks) {
     block->validate();
     failures += block->hasErrors() ? 1 : 0;
-    failures += checks.checkDeviceName(block) ? 0 : 1;
-    failures += checks.checkPropertyName(block) ? 0 : 1;
+    failures += checks.checkDeviceName(*block) ? 0 : 1;
+    failures += checks.checkPropertyName(*block) ? 0 : 1;
   }
   if (checks.checkDeviceClass() && failures == 0) {
     return true;

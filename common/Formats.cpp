@@ -32,20 +32,8 @@ std::unique_ptr<FormatWriter> makeFormatWriter(Format format, const Report& head
   return nullptr;  // unreachable: every format has a case above
 }
 
-void writeText(const Report& report, const TextStyle& style, std::ostream& out) {
-  writeAll(*makeTextWriter(style, out), report);
-}
-
-void writeJson(const Report& report, std::ostream& out) {
-  writeAll(*makeJsonWriter(report, out), report);
-}
-
-void writeSarif(const Report& report, std::ostream& out) {
-  writeAll(*makeSarifWriter(report, out), report);
-}
-
-void writeGithub(const Report& report, std::ostream& out) {
-  writeAll(*makeGithubWriter(out), report);
+void writeReport(Format format, const Report& report, const TextStyle& style, std::ostream& out) {
+  writeAll(*makeFormatWriter(format, report, style, out), report);
 }
 
 }  // namespace trel::quorlinsrv

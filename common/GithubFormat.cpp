@@ -4,6 +4,7 @@ namespace trel::quorlinsrv {
 
 namespace {
 
+// The escapes of GitHub workflow commands: of the message, and of property values (`property`).
 std::string escape(const std::string& text, bool property) {
   std::string escaped;
   for (char c : text) {
@@ -30,25 +31,13 @@ std::string escape(const std::string& text, bool property) {
   return escaped;
 }
 
-}  // namespace
-
-std::string escapeWorkflowData(const std::string& text) {
-  return escape(text, false);
-}
-
-std::string escapeWorkflowProperty(const std::string& text) {
-  return escape(text, true);
-}
-
-namespace {
-
 class GithubWriter : public FormatWriter {
  public:
   explicit GithubWriter(std::ostream& out) : out_(out) {}
 
   void file(const FileReport& file) override {
     for (const Finding& finding : file.findings) {
-      out_ << "::error file=" << escapeWorkflowProperty(finding.file);
+      out_ << "::error file=" << escape(finding.file, true);
       ShownPosition at = shownPosition(finding);
       if (at.line > 0)
         out_ << ",line=" << at.line;
@@ -64,8 +53,7 @@ class GithubWriter : public FormatWriter {
                                                           finding.property + "] " + finding.message;
       for (const Note& note : finding.notes)
         message += "\nnote: " + note.text;
-      out_ << ",title=" << escapeWorkflowProperty(finding.key)
-           << "::" << escapeWorkflowData(message) << '\n';
+      out_ << ",title=" << escape(finding.key, true) << "::" << escape(message, false) << '\n';
     }
   }
 

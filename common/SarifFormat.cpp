@@ -94,13 +94,6 @@ Json resultJson(const Finding& finding, std::size_t artifact) {
 
 }  // namespace
 
-std::vector<std::string> sarifRuleIds() {
-  std::vector<std::string> ids;
-  for (const RuleText& rule : kRules)
-    ids.emplace_back(rule.id);
-  return ids;
-}
-
 std::string pathToUri(const std::string& path) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string local = platform::uriPathOf(path);

@@ -15,30 +15,21 @@ static_assert(kAttributeCount + 1 == kBlockFieldCount);
 static_assert(kAttributeTable[kFieldDpe].resultKey == "dpe" &&
               kAttributeTable[kFieldTimeType].resultKey == "timeType");
 
-// `value` as a `Class` when its type code passes `hasType`, else null. The host's scalar and
-// anytype codes each belong to one class only, so the code test can replace a dynamic_cast.
-template <typename Class>
-const Class* as(const Variable* value, bool (*hasType)(VariableType)) {
-  return value != nullptr && hasType(value->isA()) ? static_cast<const Class*>(value) : nullptr;
+// `value` as a `Class` when its type code is `kType`, else null. The host's scalar and anytype
+// codes each belong to one class only, so the code test can replace a dynamic_cast.
+template <typename Class, VariableType kType>
+const Class* as(const Variable* value) {
+  return value != nullptr && value->isA() == kType ? static_cast<const Class*>(value) : nullptr;
 }
 
-bool isText(VariableType type) {
-  return type == TEXT_VAR;
-}
-bool isBit(VariableType type) {
-  return type == BIT_VAR;
-}
-bool isAnyType(VariableType type) {
-  return type == ANYTYPE_VAR;
-}
 std::string textOf(const Variable* value) {
-  auto* text = as<TextVar>(value, isText);
+  auto* text = as<TextVar, TEXT_VAR>(value);
   return text ? text->getValue().str() : std::string();
 }
 
 // Unwraps the anytype elements of a checked value.
 const Variable* heldValue(const Variable* item) {
-  auto* any = as<AnyTypeVar>(item, isAnyType);
+  auto* any = as<AnyTypeVar, ANYTYPE_VAR>(item);
   return any ? any->getVar() : item;
 }
 
@@ -46,9 +37,9 @@ bool readCheckedText(const Variable* item, CheckedText& checked) {
   auto* triple = dynamic_cast<const DynVar*>(heldValue(item));
   if (!triple || triple->getNumberOfItems() != 3)
     return false;
-  auto* text = as<TextVar>(heldValue(triple->getAt(0)), isText);
-  auto* ok = as<BitVar>(heldValue(triple->getAt(1)), isBit);
-  auto* error = as<TextVar>(heldValue(triple->getAt(2)), isText);
+  auto* text = as<TextVar, TEXT_VAR>(heldValue(triple->getAt(0)));
+  auto* ok = as<BitVar, BIT_VAR>(heldValue(triple->getAt(1)));
+  auto* error = as<TextVar, TEXT_VAR>(heldValue(triple->getAt(2)));
   if (!text || !ok || !error)
     return false;
   checked.text = text->getValue().str();

@@ -32,6 +32,19 @@ std::unique_ptr<FormatWriter> makeFormatWriter(Format format, const Report& head
   return nullptr;  // unreachable: every format has a case above
 }
 
+void appendPercentEncoded(std::string& out, unsigned char c) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  out += '%';
+  out += kHex[c >> 4];
+  out += kHex[c & 0xF];
+}
+
+std::string headedMessage(const Finding& finding) {
+  if (finding.key == kFileKey)
+    return finding.message;
+  return "[" + finding.device + "." + finding.property + "] " + finding.message;
+}
+
 void writeReport(Format format, const Report& report, const TextStyle& style, std::ostream& out) {
   writeAll(*makeFormatWriter(format, report, style, out), report);
 }

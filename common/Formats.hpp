@@ -48,6 +48,12 @@ std::unique_ptr<FormatWriter> makeGithubWriter(std::ostream& out);
 // Writes a whole report through the writer of `format`.
 void writeReport(Format format, const Report& report, const TextStyle& style, std::ostream& out);
 
+// Appends the byte `c` to `out` as %XX, in the upper-case hex of URIs and workflow commands.
+void appendPercentEncoded(std::string& out, unsigned char c);
+
+// "[DEVICE.PROPERTY] MESSAGE" of a block's finding, the message alone of a file-level one.
+std::string headedMessage(const Finding& finding);
+
 // A file path as a URI reference: unreserved bytes and '/' kept, others percent-encoded, and
 // "file://" before an absolute path.
 std::string pathToUri(const std::string& path);

@@ -8,25 +8,11 @@ namespace {
 std::string escape(const std::string& text, bool property) {
   std::string escaped;
   for (char c : text) {
-    switch (c) {
-      case '%':
-        escaped += "%25";
-        break;
-      case '\r':
-        escaped += "%0D";
-        break;
-      case '\n':
-        escaped += "%0A";
-        break;
-      case ':':
-        escaped += property ? "%3A" : ":";
-        break;
-      case ',':
-        escaped += property ? "%2C" : ",";
-        break;
-      default:
-        escaped += c;
-    }
+    // '%' and line ends everywhere; ':' and ',' would end a property value.
+    if (c == '%' || c == '\r' || c == '\n' || (property && (c == ':' || c == ',')))
+      appendPercentEncoded(escaped, static_cast<unsigned char>(c));
+    else
+      escaped += c;
   }
   return escaped;
 }
@@ -48,9 +34,7 @@ class GithubWriter : public FormatWriter {
       if (at.column > 0)
         out_ << ",endColumn=" << at.endColumn;
       // The title carries the key; the message starts like the text format's.
-      std::string message = finding.key == kFileKey ? finding.message
-                                                    : "[" + finding.device + "." +
-                                                          finding.property + "] " + finding.message;
+      std::string message = headedMessage(finding);
       for (const Note& note : finding.notes)
         message += "\nnote: " + note.text;
       out_ << ",title=" << escape(finding.key, true) << "::" << escape(message, false) << '\n';

@@ -56,13 +56,9 @@ const DynVar* listAt(const MappingVar& mapping, const char* key, std::string& er
 }
 
 bool anyError(const BlockOutcome& block) {
-  if (!block.syntax.empty())
-    return true;
-  for (const CheckedText& field : block.fields) {
-    if (!field.error.empty())
-      return true;
-  }
-  return false;
+  return !block.syntax.empty() ||
+         std::any_of(block.fields.begin(), block.fields.end(),
+                     [](const CheckedText& field) { return !field.error.empty(); });
 }
 
 // The block's own error holds its messages joined by line feeds.
@@ -128,7 +124,12 @@ bool readResultMapping(const MappingVar& mapping, FileOutcome& outcome, std::str
 FileReport makeFileReport(FileOutcome outcome) {
   FileReport report;
   report.findings = findingsOf(outcome);
-  report.counts = countBlocks(outcome);
+  report.counts.withFindings = static_cast<std::size_t>(
+      std::count_if(outcome.blocks.begin(), outcome.blocks.end(), anyError));
+  // Errors-only returns the blocks with findings alone; the function's result counts them all.
+  report.counts.blocks = outcome.errorsOnly && outcome.result >= 0
+                             ? static_cast<std::size_t>(outcome.result)
+                             : outcome.blocks.size();
   report.outcome = std::move(outcome);
   return report;
 }
@@ -204,18 +205,6 @@ ShownPosition shownPosition(const Finding& finding) {
   if (finding.line > 0)
     return {finding.line, finding.column, finding.endLine, finding.endColumn};
   return {finding.firstLine, 0, std::max(finding.firstLine, finding.lastLine), 0};
-}
-
-BlockCounts countBlocks(const FileOutcome& outcome) {
-  BlockCounts counts;
-  for (const BlockOutcome& block : outcome.blocks) {
-    if (anyError(block))
-      ++counts.withFindings;
-  }
-  counts.blocks = outcome.errorsOnly && outcome.result >= 0
-                      ? static_cast<std::size_t>(outcome.result)
-                      : outcome.blocks.size();
-  return counts;
 }
 
 }  // namespace trel::quorlinsrv

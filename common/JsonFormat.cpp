@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -33,14 +34,12 @@ class JsonWriter {
   // "}" or "]" on a line of its own; an empty one closes right after its opening bracket.
   void close(char bracket) {
     --depth_;
-    if (!first_) {
+    if (!first_)
       newLine();
-    }
     buffer_ += bracket;
     first_ = false;
-    if (buffer_.size() >= kFlushSize) {
+    if (buffer_.size() >= kFlushSize)
       flush();
-    }
   }
   // Starts the next member of an object ("key": ) or of an array (no key). Names are the
   // program's own printable ASCII, which needs no escaping.
@@ -51,9 +50,8 @@ class JsonWriter {
     buffer_ += "\": ";
   }
   void element() {
-    if (!first_) {
+    if (!first_)
       buffer_ += ',';
-    }
     newLine();
     first_ = false;
   }
@@ -89,13 +87,10 @@ class JsonWriter {
 
   // Printable ASCII other than '"' and '\\' is written as it is by every escaping rule.
   static bool isPlain(std::string_view text) {
-    for (char c : text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
       const auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x20 || byte >= 0x7f || c == '"' || c == '\\') {
-        return false;
-      }
-    }
-    return true;
+      return byte >= 0x20 && byte < 0x7f && c != '"' && c != '\\';
+    });
   }
 
   void newLine() {

@@ -5,7 +5,6 @@
 #include <memory>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "common/Findings.hpp"
 

@@ -15,30 +15,21 @@ static_assert(kAttributeCount + 1 == kBlockFieldCount);
 static_assert(kAttributeTable[kFieldDpe].resultKey == "dpe" &&
               kAttributeTable[kFieldTimeType].resultKey == "timeType");
 
-// `value` as a `Class` when its type code passes `hasType`, else null. The host's scalar and
-// anytype codes each belong to one class only, so the code test can replace a dynamic_cast.
-template <typename Class>
-const Class* as(const Variable* value, bool (*hasType)(VariableType)) {
-  return value != nullptr && hasType(value->isA()) ? static_cast<const Class*>(value) : nullptr;
+// `value` as a `Class` when its type code is `kType`, else null. The host's scalar and anytype
+// codes each belong to one class only, so the code test can replace a dynamic_cast.
+template <typename Class, VariableType kType>
+const Class* as(const Variable* value) {
+  return value != nullptr && value->isA() == kType ? static_cast<const Class*>(value) : nullptr;
 }
 
-bool isText(VariableType type) {
-  return type == TEXT_VAR;
-}
-bool isBit(VariableType type) {
-  return type == BIT_VAR;
-}
-bool isAnyType(VariableType type) {
-  return type == ANYTYPE_VAR;
-}
 std::string textOf(const Variable* value) {
-  auto* text = as<TextVar>(value, isText);
+  auto* text = as<TextVar, TEXT_VAR>(value);
   return text ? text->getValue().str() : std::string();
 }
 
 // Unwraps the anytype elements of a checked value.
 const Variable* heldValue(const Variable* item) {
-  auto* any = as<AnyTypeVar>(item, isAnyType);
+  auto* any = as<AnyTypeVar, ANYTYPE_VAR>(item);
   return any ? any->getVar() : item;
 }
 
@@ -46,9 +37,9 @@ bool readCheckedText(const Variable* item, CheckedText& checked) {
   auto* triple = dynamic_cast<const DynVar*>(heldValue(item));
   if (!triple || triple->getNumberOfItems() != 3)
     return false;
-  auto* text = as<TextVar>(heldValue(triple->getAt(0)), isText);
-  auto* ok = as<BitVar>(heldValue(triple->getAt(1)), isBit);
-  auto* error = as<TextVar>(heldValue(triple->getAt(2)), isText);
+  auto* text = as<TextVar, TEXT_VAR>(heldValue(triple->getAt(0)));
+  auto* ok = as<BitVar, BIT_VAR>(heldValue(triple->getAt(1)));
+  auto* error = as<TextVar, TEXT_VAR>(heldValue(triple->getAt(2)));
   if (!text || !ok || !error)
     return false;
   checked.text = text->getValue().str();
@@ -65,13 +56,9 @@ const DynVar* listAt(const MappingVar& mapping, const char* key, std::string& er
 }
 
 bool anyError(const BlockOutcome& block) {
-  if (!block.syntax.empty())
-    return true;
-  for (const CheckedText& field : block.fields) {
-    if (!field.error.empty())
-      return true;
-  }
-  return false;
+  return !block.syntax.empty() ||
+         std::any_of(block.fields.begin(), block.fields.end(),
+                     [](const CheckedText& field) { return !field.error.empty(); });
 }
 
 // The block's own error holds its messages joined by line feeds.
@@ -137,7 +124,12 @@ bool readResultMapping(const MappingVar& mapping, FileOutcome& outcome, std::str
 FileReport makeFileReport(FileOutcome outcome) {
   FileReport report;
   report.findings = findingsOf(outcome);
-  report.counts = countBlocks(outcome);
+  report.counts.withFindings = static_cast<std::size_t>(
+      std::count_if(outcome.blocks.begin(), outcome.blocks.end(), anyError));
+  // Errors-only returns the blocks with findings alone; the function's result counts them all.
+  report.counts.blocks = outcome.errorsOnly && outcome.result >= 0
+                             ? static_cast<std::size_t>(outcome.result)
+                             : outcome.blocks.size();
   report.outcome = std::move(outcome);
   return report;
 }
@@ -213,18 +205,6 @@ ShownPosition shownPosition(const Finding& finding) {
   if (finding.line > 0)
     return {finding.line, finding.column, finding.endLine, finding.endColumn};
   return {finding.firstLine, 0, std::max(finding.firstLine, finding.lastLine), 0};
-}
-
-BlockCounts countBlocks(const FileOutcome& outcome) {
-  BlockCounts counts;
-  for (const BlockOutcome& block : outcome.blocks) {
-    if (anyError(block))
-      ++counts.withFindings;
-  }
-  counts.blocks = outcome.errorsOnly && outcome.result >= 0
-                      ? static_cast<std::size_t>(outcome.result)
-                      : outcome.blocks.size();
-  return counts;
 }
 
 }  // namespace trel::quorlinsrv

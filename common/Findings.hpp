@@ -108,7 +108,6 @@ struct BlockCounts {
   std::size_t blocks = 0;
   std::size_t withFindings = 0;
 };
-BlockCounts countBlocks(const FileOutcome& outcome);
 
 struct FileReport {
   FileOutcome outcome;

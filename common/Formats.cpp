@@ -32,20 +32,21 @@ std::unique_ptr<FormatWriter> makeFormatWriter(Format format, const Report& head
   return nullptr;  // unreachable: every format has a case above
 }
 
-void writeText(const Report& report, const TextStyle& style, std::ostream& out) {
-  writeAll(*makeTextWriter(style, out), report);
+void appendPercentEncoded(std::string& out, unsigned char c) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  out += '%';
+  out += kHex[c >> 4];
+  out += kHex[c & 0xF];
 }
 
-void writeJson(const Report& report, std::ostream& out) {
-  writeAll(*makeJsonWriter(report, out), report);
+std::string headedMessage(const Finding& finding) {
+  if (finding.key == kFileKey)
+    return finding.message;
+  return "[" + finding.device + "." + finding.property + "] " + finding.message;
 }
 
-void writeSarif(const Report& report, std::ostream& out) {
-  writeAll(*makeSarifWriter(report, out), report);
-}
-
-void writeGithub(const Report& report, std::ostream& out) {
-  writeAll(*makeGithubWriter(out), report);
+void writeReport(Format format, const Report& report, const TextStyle& style, std::ostream& out) {
+  writeAll(*makeFormatWriter(format, report, style, out), report);
 }
 
 }  // namespace trel::quorlinsrv

@@ -5,7 +5,6 @@
 #include <memory>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "common/Findings.hpp"
 
@@ -45,27 +44,17 @@ std::unique_ptr<FormatWriter> makeJsonWriter(const Report& header, std::ostream&
 std::unique_ptr<FormatWriter> makeSarifWriter(const Report& header, std::ostream& out);
 std::unique_ptr<FormatWriter> makeGithubWriter(std::ostream& out);
 
-// Each of the following writes a whole report through its format's writer.
+// Writes a whole report through the writer of `format`.
+void writeReport(Format format, const Report& report, const TextStyle& style, std::ostream& out);
 
-// FILE:LINE:COLUMN: error: [DEVICE.PROPERTY] KEY: MESSAGE with its notes, then unless quiet one
-// summary line per file and a total line after several files.
-void writeText(const Report& report, const TextStyle& style, std::ostream& out);
-// The module's outcome of every file as JSON; invalid UTF-8 bytes become U+FFFD.
-void writeJson(const Report& report, std::ostream& out);
-// SARIF 2.1.0: one run, a rule per key, a result per finding.
-void writeSarif(const Report& report, std::ostream& out);
-// GitHub workflow commands, one ::error per finding.
-void writeGithub(const Report& report, std::ostream& out);
+// Appends the byte `c` to `out` as %XX, in the upper-case hex of URIs and workflow commands.
+void appendPercentEncoded(std::string& out, unsigned char c);
 
-// The rule ids of SARIF in order: the per-block keys but "lineNo", then "syntax" and "file".
-std::vector<std::string> sarifRuleIds();
+// "[DEVICE.PROPERTY] MESSAGE" of a block's finding, the message alone of a file-level one.
+std::string headedMessage(const Finding& finding);
 
 // A file path as a URI reference: unreserved bytes and '/' kept, others percent-encoded, and
 // "file://" before an absolute path.
 std::string pathToUri(const std::string& path);
-
-// Escapes of GitHub workflow commands, for the message and for property values.
-std::string escapeWorkflowData(const std::string& text);
-std::string escapeWorkflowProperty(const std::string& text);
 
 }  // namespace trel::quorlinsrv

@@ -4,43 +4,18 @@ namespace trel::quorlinsrv {
 
 namespace {
 
+// The escapes of GitHub workflow commands: of the message, and of property values (`property`).
 std::string escape(const std::string& text, bool property) {
   std::string escaped;
   for (char c : text) {
-    switch (c) {
-      case '%':
-        escaped += "%25";
-        break;
-      case '\r':
-        escaped += "%0D";
-        break;
-      case '\n':
-        escaped += "%0A";
-        break;
-      case ':':
-        escaped += property ? "%3A" : ":";
-        break;
-      case ',':
-        escaped += property ? "%2C" : ",";
-        break;
-      default:
-        escaped += c;
-    }
+    // '%' and line ends everywhere; ':' and ',' would end a property value.
+    if (c == '%' || c == '\r' || c == '\n' || (property && (c == ':' || c == ',')))
+      appendPercentEncoded(escaped, static_cast<unsigned char>(c));
+    else
+      escaped += c;
   }
   return escaped;
 }
-
-}  // namespace
-
-std::string escapeWorkflowData(const std::string& text) {
-  return escape(text, false);
-}
-
-std::string escapeWorkflowProperty(const std::string& text) {
-  return escape(text, true);
-}
-
-namespace {
 
 class GithubWriter : public FormatWriter {
  public:
@@ -48,7 +23,7 @@ class GithubWriter : public FormatWriter {
 
   void file(const FileReport& file) override {
     for (const Finding& finding : file.findings) {
-      out_ << "::error file=" << escapeWorkflowProperty(finding.file);
+      out_ << "::error file=" << escape(finding.file, true);
       ShownPosition at = shownPosition(finding);
       if (at.line > 0)
         out_ << ",line=" << at.line;
@@ -59,13 +34,10 @@ class GithubWriter : public FormatWriter {
       if (at.column > 0)
         out_ << ",endColumn=" << at.endColumn;
       // The title carries the key; the message starts like the text format's.
-      std::string message = finding.key == kFileKey ? finding.message
-                                                    : "[" + finding.device + "." +
-                                                          finding.property + "] " + finding.message;
+      std::string message = headedMessage(finding);
       for (const Note& note : finding.notes)
         message += "\nnote: " + note.text;
-      out_ << ",title=" << escapeWorkflowProperty(finding.key)
-           << "::" << escapeWorkflowData(message) << '\n';
+      out_ << ",title=" << escape(finding.key, true) << "::" << escape(message, false) << '\n';
     }
   }
 

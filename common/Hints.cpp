@@ -62,8 +62,8 @@ void addNearest(Finding& finding, const std::vector<std::string>& nearest) {
   }
 }
 
-}  // namespace
-
+// The edit distance of `a` and `b` with letters compared case-insensitively (ASCII), or
+// `limit + 1` when it is greater than `limit`.
 std::size_t editDistance(std::string_view a, std::string_view b, std::size_t limit) {
   if ((a.size() > b.size() ? a.size() - b.size() : b.size() - a.size()) > limit)
     return limit + 1;
@@ -86,6 +86,19 @@ std::size_t editDistance(std::string_view a, std::string_view b, std::size_t lim
   }
   return std::min(row[b.size()], limit + 1);
 }
+
+// The data point or alias names of `config`, sorted, to look up.
+std::unique_ptr<NearestNames> sortedNames(
+    const DpConfiguration& config,
+    void (DpConfiguration::*forEach)(const std::function<void(std::string_view, std::string_view)>&)
+        const) {
+  std::vector<std::string> names;
+  (config.*forEach)([&](std::string_view name, std::string_view) { names.emplace_back(name); });
+  std::sort(names.begin(), names.end());
+  return std::make_unique<NearestNames>(std::move(names));
+}
+
+}  // namespace
 
 NearestNames::NearestNames(std::vector<std::string> names) : names_(std::move(names)) {
   if (names_.size() <= kScanLimit)
@@ -169,13 +182,8 @@ const std::vector<std::string>* HintSources::allowedWords(const std::string& key
 }
 
 const NearestNames& HintSources::dataPointIndex() const {
-  if (!dataPoints_) {
-    std::vector<std::string> names;
-    config_.forEachDataPoint(
-        [&](std::string_view name, std::string_view) { names.emplace_back(name); });
-    std::sort(names.begin(), names.end());
-    dataPoints_ = std::make_unique<NearestNames>(std::move(names));
-  }
+  if (!dataPoints_)
+    dataPoints_ = sortedNames(config_, &DpConfiguration::forEachDataPoint);
   return *dataPoints_;
 }
 
@@ -241,13 +249,8 @@ std::vector<std::string> HintSources::nearestElements(std::string_view name) con
 }
 
 std::vector<std::string> HintSources::nearestAliases(std::string_view alias) const {
-  if (!aliasIndex_) {
-    std::vector<std::string> names;
-    config_.forEachAlias(
-        [&](std::string_view name, std::string_view) { names.emplace_back(name); });
-    std::sort(names.begin(), names.end());
-    aliasIndex_ = std::make_unique<NearestNames>(std::move(names));
-  }
+  if (!aliasIndex_)
+    aliasIndex_ = sortedNames(config_, &DpConfiguration::forEachAlias);
   return aliasIndex_->nearest(alias);
 }
 
@@ -261,6 +264,9 @@ const std::vector<std::string>& fileKeys() {
   return keys;
 }
 
+namespace {
+
+// Adds the notes of every finding of a config file whose text is `text` (positions attached).
 void attachHints(const ConfigText& text, const HintSources& sources,
                  std::vector<Finding>& findings) {
   static const NearestNames keys(fileKeys());
@@ -296,26 +302,21 @@ void attachHints(const ConfigText& text, const HintSources& sources,
   }
 }
 
-}  // namespace trel::quorlinsrv
-
-namespace trel::quorlinsrv {
-
-void sortByPosition(std::vector<Finding>& findings) {
-  // Findings without a line (file-level ones) go last; ties keep the module's order.
-  auto key = [](const Finding& finding) {
-    ShownPosition at = shownPosition(finding);
-    return std::make_tuple(at.line == 0, at.line, at.column);
-  };
-  std::stable_sort(findings.begin(), findings.end(),
-                   [&](const Finding& a, const Finding& b) { return key(a) < key(b); });
-}
+}  // namespace
 
 void annotateFindings(std::string_view text, const HintSources& sources,
                       std::vector<Finding>& findings) {
   ConfigText lines(text);
   attachPositions(lines, findings);
   attachHints(lines, sources, findings);
-  sortByPosition(findings);
+  // Line and column order; findings without a line (file-level ones) go last, and findings at
+  // the same place keep the module's order.
+  auto key = [](const Finding& finding) {
+    ShownPosition at = shownPosition(finding);
+    return std::make_tuple(at.line == 0, at.line, at.column);
+  };
+  std::stable_sort(findings.begin(), findings.end(),
+                   [&](const Finding& a, const Finding& b) { return key(a) < key(b); });
 }
 
 }  // namespace trel::quorlinsrv

@@ -18,10 +18,6 @@
 
 namespace trel::quorlinsrv {
 
-// The edit distance of `a` and `b` with letters compared case-insensitively (ASCII), or
-// `limit + 1` when it is greater than `limit`.
-std::size_t editDistance(std::string_view a, std::string_view b, std::size_t limit);
-
 // Names to look up by a misspelt one. Names equal to it but for case are the answer; otherwise
 // names within a small edit distance, nearest first, then names that begin with it. A large set is
 // indexed by its names' one-byte deletions and in sorted order, so a look-up compares a handful
@@ -75,14 +71,6 @@ class HintSources {
 
 // The keys of key lines in the order of the attribute slots, as a block is usually written.
 const std::vector<std::string>& fileKeys();
-
-// Adds the notes of every finding of a config file whose text is `text` (positions attached).
-void attachHints(const ConfigText& text, const HintSources& sources,
-                 std::vector<Finding>& findings);
-
-// Puts findings in line and column order, those without a line (file-level) last; findings at
-// the same place keep their order.
-void sortByPosition(std::vector<Finding>& findings);
 
 // The positions and then the hints of the findings of the config file whose text is `text`, the
 // findings then in line and column order.

@@ -1,7 +1,7 @@
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "common/Formats.hpp"
 
@@ -34,14 +34,12 @@ class JsonWriter {
   // "}" or "]" on a line of its own; an empty one closes right after its opening bracket.
   void close(char bracket) {
     --depth_;
-    if (!first_) {
+    if (!first_)
       newLine();
-    }
     buffer_ += bracket;
     first_ = false;
-    if (buffer_.size() >= kFlushSize) {
+    if (buffer_.size() >= kFlushSize)
       flush();
-    }
   }
   // Starts the next member of an object ("key": ) or of an array (no key). Names are the
   // program's own printable ASCII, which needs no escaping.
@@ -52,9 +50,8 @@ class JsonWriter {
     buffer_ += "\": ";
   }
   void element() {
-    if (!first_) {
+    if (!first_)
       buffer_ += ',';
-    }
     newLine();
     first_ = false;
   }
@@ -70,7 +67,15 @@ class JsonWriter {
   }
   void raw(std::string_view text) { buffer_ += text; }
   void boolean(bool value) { buffer_ += value ? "true" : "false"; }
-  void integer(int value) { buffer_ += std::to_string(value); }
+  // A member of an object that holds a string or a number.
+  void member(std::string_view name, std::string_view text) {
+    key(name);
+    string(text);
+  }
+  void member(std::string_view name, int value) {
+    key(name);
+    buffer_ += std::to_string(value);
+  }
 
   void flush() {
     out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
@@ -82,13 +87,10 @@ class JsonWriter {
 
   // Printable ASCII other than '"' and '\\' is written as it is by every escaping rule.
   static bool isPlain(std::string_view text) {
-    for (char c : text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
       const auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x20 || byte >= 0x7f || c == '"' || c == '\\') {
-        return false;
-      }
-    }
-    return true;
+      return byte >= 0x20 && byte < 0x7f && c != '"' && c != '\\';
+    });
   }
 
   void newLine() {
@@ -104,12 +106,10 @@ class JsonWriter {
 
 void writeChecked(JsonWriter& json, const CheckedText& value) {
   json.open('{');
-  json.key("text");
-  json.string(value.text);
+  json.member("text", value.text);
   json.key("ok");
   json.boolean(value.ok);
-  json.key("error");
-  json.string(value.error);
+  json.member("error", value.error);
   json.close('}');
 }
 
@@ -119,8 +119,7 @@ void writeBlock(JsonWriter& json, const BlockOutcome& block) {
     json.key(blockFieldKey(static_cast<BlockField>(f)));
     writeChecked(json, block.fields[f]);
   }
-  json.key(kSyntaxKey);
-  json.string(block.syntax);
+  json.member(kSyntaxKey, block.syntax);
   json.close('}');
 }
 
@@ -137,29 +136,19 @@ void writeArray(JsonWriter& json, const std::vector<Item>& items, Write write) {
 
 void writeFinding(JsonWriter& json, const Finding& finding) {
   json.open('{');
-  const std::pair<const char*, unsigned> numbers[] = {{"line", finding.line},
-                                                      {"column", finding.column},
-                                                      {"endLine", finding.endLine},
-                                                      {"endColumn", finding.endColumn}};
-  for (const auto& [name, value] : numbers) {
-    json.key(name);
-    json.integer(static_cast<int>(value));
-  }
-  const std::pair<const char*, const std::string*> texts[] = {{"key", &finding.key},
-                                                              {"message", &finding.message},
-                                                              {"device", &finding.device},
-                                                              {"property", &finding.property}};
-  for (const auto& [name, value] : texts) {
-    json.key(name);
-    json.string(*value);
-  }
+  json.member("line", static_cast<int>(finding.line));
+  json.member("column", static_cast<int>(finding.column));
+  json.member("endLine", static_cast<int>(finding.endLine));
+  json.member("endColumn", static_cast<int>(finding.endColumn));
+  json.member("key", finding.key);
+  json.member("message", finding.message);
+  json.member("device", finding.device);
+  json.member("property", finding.property);
   json.key("notes");
   writeArray(json, finding.notes, [](JsonWriter& out, const Note& note) {
     out.open('{');
-    out.key("text");
-    out.string(note.text);
-    out.key("suggestion");
-    out.string(note.suggestion);
+    out.member("text", note.text);
+    out.member("suggestion", note.suggestion);
     out.close('}');
   });
   json.close('}');
@@ -168,14 +157,10 @@ void writeFinding(JsonWriter& json, const Finding& finding) {
 void writeFile(JsonWriter& json, const FileReport& file) {
   const FileOutcome& outcome = file.outcome;
   json.open('{');
-  json.key("file");
-  json.string(outcome.file);
-  json.key("result");
-  json.integer(outcome.result);
-  json.key("errMsg");
-  json.string(outcome.errMsg);
-  json.key(kCommentKey);
-  json.string(outcome.comment);
+  json.member("file", outcome.file);
+  json.member("result", outcome.result);
+  json.member("errMsg", outcome.errMsg);
+  json.member(kCommentKey, outcome.comment);
   json.key("blocks");
   writeArray(json, outcome.blocks, writeBlock);
   json.key("findings");
@@ -187,8 +172,7 @@ class JsonFormatWriter : public FormatWriter {
  public:
   JsonFormatWriter(const Report& header, std::ostream& out) : json_(out) {
     json_.open('{');
-    json_.key("module");
-    json_.string(header.moduleVersion);
+    json_.member("module", header.moduleVersion);
     json_.key("files");
     json_.open('[');
   }

@@ -168,10 +168,6 @@ ProjectFile readProjectFile(const std::string& path) {
   return project;
 }
 
-}  // namespace trel::quorlinsrv
-
-namespace trel::quorlinsrv {
-
 std::vector<std::string> projectConfigs(const ProjectFile& project) {
   std::set<std::string> files;
   for (const std::string& pattern : project.configs) {

@@ -79,13 +79,10 @@ Json resultJson(const Finding& finding, std::size_t artifact) {
     related.push_back(std::move(location));
   }
   std::size_t rule = ruleIndex(finding.key);
-  std::string text = finding.message;
-  if (finding.key != kFileKey)
-    text = "[" + finding.device + "." + finding.property + "] " + text;
   Json result{{"ruleId", kRules[rule].id},
               {"ruleIndex", rule},
               {"level", "error"},
-              {"message", {{"text", text}}},
+              {"message", {{"text", headedMessage(finding)}}},
               {"locations", Json::array({physicalLocation(finding.file, artifact, region)})}};
   if (!related.empty())
     result["relatedLocations"] = std::move(related);
@@ -94,15 +91,7 @@ Json resultJson(const Finding& finding, std::size_t artifact) {
 
 }  // namespace
 
-std::vector<std::string> sarifRuleIds() {
-  std::vector<std::string> ids;
-  for (const RuleText& rule : kRules)
-    ids.emplace_back(rule.id);
-  return ids;
-}
-
 std::string pathToUri(const std::string& path) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string local = platform::uriPathOf(path);
   std::string uri = platform::isAbsolutePath(path) ? "file://" : "";
   // A Windows drive keeps its colon: file:///C:/x.cfg.
@@ -111,13 +100,10 @@ std::string pathToUri(const std::string& path) {
     unsigned char c = static_cast<unsigned char>(local[at]);
     bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
                 c == '-' || c == '.' || c == '_' || c == '~' || c == '/' || at == drive;
-    if (keep) {
+    if (keep)
       uri += static_cast<char>(c);
-    } else {
-      uri += '%';
-      uri += kHex[c >> 4];
-      uri += kHex[c & 0xF];
-    }
+    else
+      appendPercentEncoded(uri, c);
   }
   return uri;
 }

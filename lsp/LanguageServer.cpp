@@ -402,13 +402,7 @@ std::optional<Clock::duration> LanguageServer::validateDue(Clock::time_point now
       continue;
     if (*doc.dueAt <= now) {
       doc.dueAt.reset();
-      try {
-        validate(uri, doc);
-      } catch (const std::bad_alloc&) {
-        throw;
-      } catch (const std::exception& e) {
-        std::cerr << "quorlin-validate --lsp: validating " << uri << ": " << e.what() << '\n';
-      }
+      validate(uri, doc, uri);
     } else if (!next || *doc.dueAt - now < *next) {
       next = *doc.dueAt - now;
     }
@@ -443,7 +437,7 @@ Project* LanguageServer::projectFor(const std::string& path, std::string& error)
   return project.get();
 }
 
-void LanguageServer::validate(const std::string& uri, Document& doc) {
+void LanguageServer::validate(const std::string& uri, Document& doc, const std::string& name) try {
   // The notification is written as text, one diagnostic at a time: as one JSON value the
   // diagnostics of a 5 MB document with a finding on each of its 68,000 blocks took 30 MB more.
   std::string body = R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{)";
@@ -509,6 +503,10 @@ void LanguageServer::validate(const std::string& uri, Document& doc) {
   }
   body += "]}}";
   send_(body);
+} catch (const std::bad_alloc&) {
+  throw;
+} catch (const std::exception& e) {
+  std::cerr << "quorlin-validate --lsp: validating " << name << ": " << e.what() << '\n';
 }
 
 Json LanguageServer::completion(const Json& params) {

@@ -104,7 +104,9 @@ class LanguageServer {
 
   Document& document(const Json& textDocument);
   void schedule(Document& document, Clock::duration delay);
-  void validate(const std::string& uri, Document& document);
+  // Validates `document` and publishes its diagnostics; a failure is told on standard error,
+  // with `name` for the document, and ends only this validation.
+  void validate(const std::string& uri, Document& document, const std::string& name);
   // The project whose DP lists apply to `path`, null when none is configured. Sets `error` to
   // what kept the project from being found or read.
   Project* projectFor(const std::string& path, std::string& error);

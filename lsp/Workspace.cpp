@@ -2,7 +2,6 @@
 // when what they are checked against changes, and their devices and classes as workspace symbols.
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <set>
 #include <sstream>
 
@@ -90,13 +89,7 @@ bool LanguageServer::revalidateProjectsReading(const std::string& path) {
       closed.path = file;
       if (open || !readText(file, closed.text))
         continue;
-      try {
-        validate(pathToUri(file), closed);
-      } catch (const std::bad_alloc&) {
-        throw;
-      } catch (const std::exception& e) {
-        std::cerr << "quorlin-validate --lsp: validating " << file << ": " << e.what() << '\n';
-      }
+      validate(pathToUri(file), closed, file);
     }
   }
   return reads;

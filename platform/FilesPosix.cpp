@@ -38,9 +38,8 @@ bool openRegularFile(std::ifstream& file, const std::string& name) {
       file.open(name, std::ios::in | std::ios::binary);  // without /proc, by name
     }
   }
-  if (descriptor >= 0) {
+  if (descriptor >= 0)
     ::close(descriptor);
-  }
   return file.is_open();
 }
 

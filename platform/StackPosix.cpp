@@ -10,9 +10,8 @@ namespace trel::quorlinsrv::platform {
 // system reads the bounds from /proc.
 std::uintptr_t lowestUsableStackAddress() {
   pthread_attr_t attributes;
-  if (pthread_getattr_np(pthread_self(), &attributes) != 0) {
+  if (pthread_getattr_np(pthread_self(), &attributes) != 0)
     return 0;
-  }
   void* lowest = nullptr;
   std::size_t size = 0;
   std::size_t guard = 0;

@@ -259,7 +259,7 @@ std::string moduleOutcome(const std::string& path, bool errorsOnly) {
   trel::quorlinsrv::Report report;
   report.files.push_back(makeFileReport(std::move(outcome)));
   std::ostringstream text;
-  writeText(report, TextStyle{}, text);
+  writeReport(Format::kText, report, TextStyle{}, text);
   return text.str();
 }
 

@@ -93,10 +93,8 @@ void render(FileOutcome outcome, std::string_view bytes) {
   report.files.push_back(makeFileReport(std::move(outcome)));
   annotateFindings(bytes, HintSources({}), report.files.back().findings);
   std::ostringstream out;
-  writeText(report, TextStyle{true, false}, out);
-  writeJson(report, out);
-  writeSarif(report, out);
-  writeGithub(report, out);
+  for (Format format : {Format::kText, Format::kJson, Format::kSarif, Format::kGithub})
+    writeReport(format, report, TextStyle{true, false}, out);
 }
 
 }  // namespace

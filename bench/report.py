@@ -5,6 +5,7 @@ import argparse
 import json
 import math
 import os
+import sys
 
 BASELINES = ["wc -l", "cat", "inih line counter", "Python dict reader", "Python JSON writer"]
 MODULE_COMMANDS = ["parse + checks", "validator, text", "validator, json"]
@@ -218,7 +219,12 @@ def micro_table(micro):
 
 
 def plot(sizes, path):
-    import matplotlib
+    try:
+        import matplotlib
+    except ImportError:
+        # The tables are the results; the plot is a view of them that needs python3-matplotlib.
+        print(f"report.py: python3-matplotlib is not installed; {path} not redrawn", file=sys.stderr)
+        return
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
 

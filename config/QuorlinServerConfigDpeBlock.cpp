@@ -1,5 +1,6 @@
 #include "config/QuorlinServerConfigDpeBlock.hpp"
 
+#include <algorithm>
 #include <sstream>
 #include <utility>
 
@@ -44,15 +45,8 @@ void QuorlinServerConfigDpeBlock::addError(std::uint32_t line, const std::string
 }
 
 bool QuorlinServerConfigDpeBlock::isEmpty() const {
-  if (!blockError().empty()) {
-    return false;
-  }
-  for (std::uint32_t count : counts_) {
-    if (count != 0) {
-      return false;
-    }
-  }
-  return true;
+  return blockError().empty() && std::all_of(counts_.begin(), counts_.end(),
+                                             [](std::uint32_t count) { return count == 0; });
 }
 
 void QuorlinServerConfigDpeBlock::setAttributeError(AttributeIndex index, std::string text) {

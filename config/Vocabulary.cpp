@@ -1,7 +1,6 @@
 #include "config/Vocabulary.hpp"
 
 #include <iterator>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -67,16 +66,12 @@ const std::string& nameOf(const Vocabulary<Code>& vocabulary, Code code) {
   return kUnknownName;
 }
 
+// Every vocabulary lists its words in ascending order of their codes, one word for each code.
 template <class Code>
 std::vector<std::string> wordsByCode(const Vocabulary<Code>& vocabulary) {
-  std::map<Code, const std::string*> byCode;
-  for (const auto& [word, code] : vocabulary) {
-    byCode.emplace(code, &word);  // a code met again keeps its first word
-  }
   std::vector<std::string> words;
-  words.reserve(byCode.size());
-  for (const auto& entry : byCode) {
-    words.push_back(*entry.second);
+  for (const auto& entry : vocabulary) {
+    words.push_back(entry.first);
   }
   return words;
 }

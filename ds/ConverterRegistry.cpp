@@ -79,14 +79,6 @@ bool operator<(const GetterKey& a, const GetterKey& b) {
          std::make_tuple(code(b.valueType), b.dimensions, std::int32_t{b.dpeType});
 }
 
-bool operator==(const SetterKey& a, const SetterKey& b) {
-  return a.dpeType == b.dpeType && a.valueType == b.valueType && a.isArray == b.isArray;
-}
-
-bool operator==(const GetterKey& a, const GetterKey& b) {
-  return a.valueType == b.valueType && a.dimensions == b.dimensions && a.dpeType == b.dpeType;
-}
-
 // Function-local statics: built on first use, whichever file's static initialisation that is.
 const std::map<SetterKey, SetterFn>& setterRegistry() {
   static const std::map<SetterKey, SetterFn> registry =

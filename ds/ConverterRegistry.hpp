@@ -42,8 +42,6 @@ struct GetterKey {
 // Field by field in declaration order, every field compared as a signed number.
 bool operator<(const SetterKey& a, const SetterKey& b);
 bool operator<(const GetterKey& a, const GetterKey& b);
-bool operator==(const SetterKey& a, const SetterKey& b);
-bool operator==(const GetterKey& a, const GetterKey& b);
 
 // One entry per supported combination of element type, value type and array-ness; nothing else.
 const std::map<SetterKey, SetterFn>& setterRegistry();

@@ -4,10 +4,10 @@
 
 namespace ds {
 
-void getFailed(std::string_view label, const std::string& name, const char* what,
-               std::string& error) {
+void getFailed(std::string_view word, std::string_view shape, const std::string& name,
+               const char* what, std::string& error) {
   std::ostringstream message;
-  message << "failed to get " << label << " value with name '" << name
+  message << "failed to get " << word << ' ' << shape << " value with name '" << name
           << "' from incoming data: " << what;
   error = message.str();
 }

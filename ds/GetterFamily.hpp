@@ -15,9 +15,10 @@
 
 namespace ds {
 
-// Replaces `error` by "failed to get <label> value with name '<name>' from incoming data: <what>".
-void getFailed(std::string_view label, const std::string& name, const char* what,
-               std::string& error);
+// Replaces `error` by "failed to get <word> <shape> value with name '<name>' from incoming data:
+// <what>", the shape being "scalar" or "array".
+void getFailed(std::string_view word, std::string_view shape, const std::string& name,
+               const char* what, std::string& error);
 
 // The value step: a new Variable of `Class` for one value read, or null where no conversion is
 // defined. Only a string becomes a Variable, and only a TextVar.
@@ -55,7 +56,7 @@ std::shared_ptr<Variable> getScalar(DataObject& in, const std::string& name, std
   try {
     value = in.readScalar(name, DataObject::As<ScalarOf<V>>());
   } catch (const std::exception& failure) {
-    getFailed(scalarLabel(V), name, failure.what(), error);
+    getFailed(dsWord(V), "scalar", name, failure.what(), error);
     return nullptr;
   }
   return makeVariable<typename Row::Variable>(value);
@@ -68,7 +69,7 @@ std::shared_ptr<Variable> getArray(DataObject& in, const std::string& name, std:
   try {
     values = in.readArray(name, DataObject::As<ScalarOf<V>>());
   } catch (const std::exception& failure) {
-    getFailed(arrayLabel(V), name, failure.what(), error);
+    getFailed(dsWord(V), "array", name, failure.what(), error);
     return nullptr;
   }
   return buildDynVar<Row>(values);

@@ -28,33 +28,22 @@ enum class ValueType : std::int32_t {
 
 // What a value type is called: in a config file, and by the conversion library in its messages.
 struct ValueTypeWords {
-  std::string_view configWord;   // its word in a config file; "" for a code without one
-  std::string_view dsWord;       // the library's own word, e.g. "int16"
-  std::string_view scalarLabel;  // e.g. "int16 scalar"
-  std::string_view arrayLabel;   // e.g. "int16 array"
+  std::string_view configWord;  // its word in a config file; "" for a code without one
+  std::string_view dsWord;      // the library's own word, e.g. "int16"
 };
 
 // The words of each value type, indexed by code.
 inline constexpr ValueTypeWords kValueTypeWords[] = {
-    {"boolean", "bool", "bool scalar", "bool array"},
-    {"byte", "int8", "int8 scalar", "int8 array"},
-    {"short", "int16", "int16 scalar", "int16 array"},
-    {"long", "int32", "int32 scalar", "int32 array"},
-    {"longlong", "int64", "int64 scalar", "int64 array"},
-    {"", "uint8", "uint8 scalar", "uint8 array"},
-    {"", "uint16", "uint16 scalar", "uint16 array"},
-    {"", "uint32", "uint32 scalar", "uint32 array"},
-    {"", "uint64", "uint64 scalar", "uint64 array"},
-    {"float", "float", "float scalar", "float array"},
-    {"double", "double", "double scalar", "double array"},
-    {"string", "string", "string scalar", "string array"},
+    {"boolean", "bool"},   {"byte", "int8"},   {"short", "int16"},   {"long", "int32"},
+    {"longlong", "int64"}, {"", "uint8"},      {"", "uint16"},       {"", "uint32"},
+    {"", "uint64"},        {"float", "float"}, {"double", "double"}, {"string", "string"},
 };
 
 // The name of a code that has no word.
 inline constexpr std::string_view kNoWord = "unknown ???";
 
 // The words of a code outside the table.
-inline constexpr ValueTypeWords kUnknownValueTypeWords = {kNoWord, kNoWord, kNoWord, kNoWord};
+inline constexpr ValueTypeWords kUnknownValueTypeWords = {kNoWord, kNoWord};
 
 // The words of `type`; kUnknownValueTypeWords for a code outside the table.
 constexpr const ValueTypeWords& valueTypeWords(ValueType type) {

@@ -48,11 +48,5 @@ static_assert(std::size(trel::quorlinsrv::kValueTypeWords) == kValueTypeCount);
 constexpr std::string_view dsWord(ValueType type) {
   return trel::quorlinsrv::valueTypeWords(type).dsWord;
 }
-constexpr std::string_view scalarLabel(ValueType type) {
-  return trel::quorlinsrv::valueTypeWords(type).scalarLabel;
-}
-constexpr std::string_view arrayLabel(ValueType type) {
-  return trel::quorlinsrv::valueTypeWords(type).arrayLabel;
-}
 
 }  // namespace ds

@@ -83,11 +83,6 @@ std::string readText(std::istream& input) {
 void ConfigLineReader::read(std::istream& input, BlockList& output) {
   store = std::make_shared<BlockStore>(readText(input));
   currentBlock = &store->newBlock();
-  lineNumber = 0;
-  comment.clear();
-  deviceName = std::string_view();
-  className = std::string_view();
-  headerError.clear();
   const LineGrammar grammar;  // the global locale of this read
   std::string_view rest = store->text;
   while (!rest.empty()) {
@@ -103,9 +98,6 @@ void ConfigLineReader::read(std::istream& input, BlockList& output) {
     }
   }
   finishBlock(output, lineNumber);
-  // The blocks keep the store; the reader lets go of it, so it goes with the last block.
-  currentBlock = nullptr;
-  store.reset();
 }
 
 void ConfigLineReader::processComment(std::string_view line, BlockList& output) {
@@ -137,18 +129,17 @@ void ConfigLineReader::processLine(const ConfigLine& line, BlockList& output) {
   }
 }
 
-bool ConfigLineReader::processKeyValue(std::string_view key, std::string_view value,
+void ConfigLineReader::processKeyValue(std::string_view key, std::string_view value,
                                        BlockList& output) {
   const AttributeRow* row = findFileKey(key);
   if (row == nullptr) {
     currentBlock->addError(lineNumber, kUnexpectedKey(lineNumber, key));
-    return false;
+    return;
   }
   if (row->index == kDpe) {
     finishBlock(output, lineNumber - 1);  // a "dpe" line begins a new block
   }
   currentBlock->setAttribute(lineNumber, row->index, value);
-  return true;
 }
 
 // A malformed header with nothing under it closes no block, so its message is reported nowhere:

@@ -22,12 +22,8 @@ class ConfigLineReader {
   using BlockPtr = std::shared_ptr<QuorlinServerConfigDpeBlock>;
   using BlockList = std::vector<BlockPtr>;
 
-  ConfigLineReader() = default;
-  ConfigLineReader(const ConfigLineReader&) = delete;
-  ConfigLineReader& operator=(const ConfigLineReader&) = delete;
-
   // Reads `input` to its end, appending every closed block to `output` and gathering the leading
-  // comment. Every problem is recorded on a block; a read error ends the input.
+  // comment. Every problem is recorded on a block; a read error ends the input. Once per reader.
   void read(std::istream& input, BlockList& output);
 
   // The file's leading comment lines, joined by line feeds.
@@ -38,8 +34,8 @@ class ConfigLineReader {
   void processComment(std::string_view line, BlockList& output);
   // Handles a line that is neither blank nor a comment: a section header or a key line.
   void processLine(const ConfigLine& line, BlockList& output);
-  // Records one key line on the current block ("dpe" first closes it); false for an unknown key.
-  bool processKeyValue(std::string_view key, std::string_view value, BlockList& output);
+  // Records one key line on the current block ("dpe" first closes it), or reports an unknown key.
+  void processKeyValue(std::string_view key, std::string_view value, BlockList& output);
   // Unless the current block is empty: gives it the header's names (and message), appends it
   // and starts a new one.
   void finishBlock(BlockList& output, std::uint32_t closingLine);

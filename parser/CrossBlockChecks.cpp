@@ -16,12 +16,10 @@ namespace {
 
 using Block = QuorlinServerConfigDpeBlock;
 
-// Class and device name of the block with the smallest property name; "" for an empty group.
-std::string_view groupClassName(const DeviceGroup& group) {
-  return group.blocks.empty() ? std::string_view() : group.blocks[0]->attributeValue(kClassName);
-}
-std::string_view groupDeviceName(const DeviceGroup& group) {
-  return group.blocks.empty() ? std::string_view() : group.blocks[0]->attributeValue(kDeviceName);
+// The class or device name (`index`) of the block with the smallest property name; "" for an
+// empty group.
+std::string_view groupName(const DeviceGroup& group, AttributeIndex index) {
+  return group.blocks.empty() ? std::string_view() : group.blocks[0]->attributeValue(index);
 }
 
 std::string_view propertyOf(const Block* block) {
@@ -46,7 +44,7 @@ std::string missingPropertyMessage(std::string_view className, const Block& bloc
                                    const DeviceGroup& other) {
   return kMissingProperty(className, block.attributeValue(kProperty),
                           block.attributeValue(kDeviceName), block.firstLine, block.lastLine,
-                          groupDeviceName(other), other.startLine);
+                          groupName(other, kDeviceName), other.startLine);
 }
 
 // One property aspect that every device of a class must share with the class's reference.
@@ -71,11 +69,6 @@ const Aspect kAspects[] = {
      [](const Block& a, const Block& b) { return a.timeType != b.timeType; },
      [](const Block& b) { return std::string_view(timeTypeName(b.timeType)); }},
 };
-
-bool comparable(const Aspect& aspect, const Block& block, const Block& referenceBlock) {
-  return block.attributeError(aspect.source).empty() &&
-         referenceBlock.attributeError(aspect.source).empty();
-}
 
 // The block of `group` under `property`, or null; `next` walks `group` in property order, so a
 // caller that asks in that order compares each name about once instead of searching.
@@ -193,7 +186,7 @@ bool CrossBlockChecks::settleRun(DeviceGroup& group) {
 bool CrossBlockChecks::checkDeviceClass() {
   DeviceGroup group;
   bool ok = settleRun(group);
-  const std::string_view name = groupClassName(group);
+  const std::string_view name = groupName(group, kClassName);
   if (!name.empty()) {
     const auto found = classReferences.find(name);
     if (found == classReferences.end()) {
@@ -218,7 +211,7 @@ bool CrossBlockChecks::compareWithReference(const DeviceGroup& group, Reference&
   // Only reference blocks without a class error can still receive a message, and a message
   // is never taken back; so the candidates shrink as messages are set.
   auto kept = reference.unreported.begin();
-  const std::string_view className = groupClassName(group);
+  const std::string_view className = groupName(group, kClassName);
   next = 0;
   for (Block* referenceBlock : reference.unreported) {
     if (!referenceBlock->attributeError(kClassName).empty()) {
@@ -240,17 +233,19 @@ bool CrossBlockChecks::compareBlocks(const DeviceGroup& group, Block& block,
                                      const DeviceGroup& reference, const Block* referenceBlock) {
   if (referenceBlock == nullptr) {
     block.setAttributeError(kClassName,
-                            missingPropertyMessage(groupClassName(group), block, reference));
+                            missingPropertyMessage(groupName(group, kClassName), block, reference));
     return false;
   }
   for (const Aspect& aspect : kAspects) {
-    if (comparable(aspect, block, *referenceBlock) && aspect.differs(block, *referenceBlock)) {
+    const bool comparable = block.attributeError(aspect.source).empty() &&
+                            referenceBlock->attributeError(aspect.source).empty();
+    if (comparable && aspect.differs(block, *referenceBlock)) {
       block.setAttributeError(
           kClassName,
-          kMismatch(groupClassName(group), aspect.word, aspect.shown(block),
+          kMismatch(groupName(group, kClassName), aspect.word, aspect.shown(block),
                     block.attributeValue(kProperty), block.attributeValue(kDeviceName),
                     block.firstLine, block.lastLine, aspect.word, aspect.shown(*referenceBlock),
-                    groupDeviceName(reference), reference.startLine));
+                    groupName(reference, kDeviceName), reference.startLine));
       return false;
     }
   }

@@ -11,9 +11,7 @@ namespace trel::quorlinsrv {
 QuorlinServerConfigParser::QuorlinServerConfigParser() = default;
 
 QuorlinServerConfigParser::~QuorlinServerConfigParser() {
-  if (file.is_open()) {
-    file.close();
-  }
+  file.close();
 }
 
 QuorlinServerConfigParser::BlockList QuorlinServerConfigParser::parse(const std::string& fileName,
@@ -39,9 +37,7 @@ bool QuorlinServerConfigParser::openFile(const std::string& fileName, std::strin
     error = kEmptyFileName;
     return false;
   }
-  if (file.is_open()) {
-    file.close();
-  }
+  file.close();  // a file left open by an earlier call; the failure flag it sets is cleared
   file.clear();
   // Only a regular file is read, every byte as it is.
   if (!platform::openRegularFile(file, fileName)) {
